@@ -1,0 +1,3 @@
+#include "plugin/Options.h"
+
+Options Opt = kDefaultOptions;
