@@ -1,0 +1,77 @@
+// The in-memory table of the titles cache and its file format, without any
+// Windows call: song titles and length texts kept by song file name (OEM),
+// loaded from and saved to a flat file of NUL-ended texts, three per entry:
+// FileName, Length, Title.
+#pragma once
+
+#include <stddef.h>
+
+enum TitleState {
+  TITLE_LOADED = 0,   // read from the file
+  TITLE_ADDED = 1,    // added since the plug-in was loaded
+  TITLE_DROPPED = 2,  // emptied; never written again
+};
+
+struct TitleEntry {
+  char* FileName;  // owned; the key, compared byte by byte (case matters)
+  char* Title;     // owned; null when the file's last group lacked it
+  char* Length;    // owned; null likewise
+  int State;       // TitleState
+};
+
+class TitlesTable {
+ public:
+  TitlesTable() = default;
+  ~TitlesTable() { Release(); }
+  TitlesTable(const TitlesTable&) = delete;
+  TitlesTable& operator=(const TitlesTable&) = delete;
+
+  // The entry whose FileName equals name, or null. Binary search when Sorted,
+  // else a scan for the first match.
+  TitleEntry* FindTitle(const char* name);
+
+  // Adds name (copied) with title and length, which the table takes over in
+  // every case: on success they become the entry's, and when name is already
+  // present (result 0, the old entry is kept) or memory is short (result 0)
+  // they are freed here. Both must come from malloc (or be null).
+  int AddTitle(const char* name, char* title, char* length);
+
+  // Empties the entry's texts in place and marks it dropped; the next save
+  // rewrites the file. Pointers to its texts stay valid (they become "").
+  void DropTitle(const char* name);
+
+  // Sorts by FileName unless already sorted.
+  void SortTitles();
+
+  // Appends the entries of a cache file's bytes as TITLE_LOADED, logging
+  // every text read. Bytes after the last NUL are ignored; a short last group
+  // leaves the missing texts null. False when memory ran short (the entries
+  // read so far stay).
+  bool LoadFrom(const unsigned char* bytes, size_t size);
+
+  // The bytes a save writes (malloc'd; the caller frees them; null with size
+  // 0 when there is nothing to write). *fromStart: true = the file is
+  // rewritten from its start (an entry was dropped: every loaded and added
+  // entry, sorted), false = appended (only the added entries). False when
+  // memory is short.
+  bool SaveBytes(unsigned char** bytes, size_t* size, bool* fromStart);
+
+  // Frees every text and the array; the table is empty afterwards.
+  void Release();
+
+  TitleEntry* Entries = nullptr;  // null until the first entry exists
+  int Count = 0;                  // entries, dropped ones included
+  int Sorted = 0;                 // 1 = Entries in FileName order
+  int Rewrite = 0;                // 1 = an entry was dropped since loading
+
+ private:
+  // A new zeroed entry at the end (state TITLE_LOADED), or null when memory
+  // is short. Capacity grows geometrically so loading stays linear.
+  TitleEntry* AppendEntry();
+  size_t capacity_ = 0;
+};
+
+// The cache file's name for a module: the module's path with its last three
+// characters replaced by "fc0" (melvox.dll -> melvox.fc0). Malloc'd; the
+// caller frees it. Null when memory is short.
+char* TitlesCacheFileName(const char* moduleName);

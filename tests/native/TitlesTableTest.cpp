@@ -1,0 +1,217 @@
+#include "panel/TitlesTable.h"
+
+#include "plugin/DebugLog.h"
+#include "plugin/TextBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+namespace {
+
+// A byte string from a literal with embedded NULs (the literal's own NUL excluded).
+#define BYTES(literal) std::string(literal, sizeof(literal) - 1)
+
+// The texts a save writes, as one byte string.
+std::string Saved(TitlesTable& table, bool* fromStart) {
+  unsigned char* bytes = nullptr;
+  size_t size = 0;
+  EXPECT_TRUE(table.SaveBytes(&bytes, &size, fromStart));
+  std::string out(reinterpret_cast<const char*>(bytes), size);
+  free(bytes);
+  return out;
+}
+
+void Load(TitlesTable& table, const std::string& bytes) {
+  ASSERT_TRUE(table.LoadFrom(reinterpret_cast<const unsigned char*>(bytes.data()),
+                             bytes.size()));
+}
+
+int Add(TitlesTable& table, const char* name, const char* title, const char* length) {
+  return table.AddTitle(name, DupText(title), DupText(length));
+}
+
+}  // namespace
+
+TEST(TitlesTable, ParsesTheDocumentedExample) {
+  const std::string file = BYTES("C:\\MP3\\a.mp3\0" "3:25\0" "Some Title\0");
+  ASSERT_EQ(29u, file.size());
+  TitlesTable table;
+  Load(table, file);
+  ASSERT_EQ(1, table.Count);
+  EXPECT_STREQ("C:\\MP3\\a.mp3", table.Entries[0].FileName);
+  EXPECT_STREQ("3:25", table.Entries[0].Length);
+  EXPECT_STREQ("Some Title", table.Entries[0].Title);
+  EXPECT_EQ(TITLE_LOADED, table.Entries[0].State);
+}
+
+TEST(TitlesTable, PartialGroupsAndTrailingBytes) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int count;
+    const char* lastLength;  // null = absent
+    const char* lastTitle;
+  } cases[] = {
+      {"empty", "", 0, nullptr, nullptr},
+      {"no NUL at all", "C:\\x.mp3", 0, nullptr, nullptr},
+      {"tail ignored", BYTES("a\0" "1:00\0" "T\0" "b\0" "2:0"), 2, nullptr, nullptr},
+      {"name only", BYTES("a\0" "1:00\0" "T\0" "b\0"), 2, nullptr, nullptr},
+      {"name and length", BYTES("a\0" "1:00\0" "T\0" "b\0" "2:00\0"), 2, "2:00", nullptr},
+      {"empty texts", BYTES("\0\0\0"), 1, "", ""},
+      {"two full", BYTES("a\0" "1\0" "x\0" "b\0" "2\0" "y\0"), 2, "2", "y"},
+  };
+  for (const Case& c : cases) {
+    TitlesTable table;
+    Load(table, c.bytes);
+    ASSERT_EQ(c.count, table.Count) << c.name;
+    if (c.count == 0) continue;
+    const TitleEntry& last = table.Entries[c.count - 1];
+    if (c.lastLength)
+      EXPECT_STREQ(c.lastLength, last.Length) << c.name;
+    else
+      EXPECT_EQ(nullptr, last.Length) << c.name;
+    if (c.lastTitle)
+      EXPECT_STREQ(c.lastTitle, last.Title) << c.name;
+    else
+      EXPECT_EQ(nullptr, last.Title) << c.name;
+  }
+}
+
+TEST(TitlesTable, LookupIsExactBytewiseSortedOrNot) {
+  TitlesTable table;
+  Load(table, BYTES("c:\\a.mp3\0" "1\0" "lower\0" "C:\\b.mp3\0" "2\0" "B\0"
+                    "\xE9t\xE9.mp3\0" "3\0" "E\0"));
+  for (int sorted = 0; sorted < 2; ++sorted) {
+    if (sorted) table.SortTitles();
+    EXPECT_EQ(nullptr, table.FindTitle("C:\\A.MP3")) << sorted;
+    ASSERT_NE(nullptr, table.FindTitle("c:\\a.mp3")) << sorted;
+    EXPECT_STREQ("lower", table.FindTitle("c:\\a.mp3")->Title);
+    ASSERT_NE(nullptr, table.FindTitle("\xE9t\xE9.mp3")) << sorted;
+    EXPECT_EQ(nullptr, table.FindTitle("C:\\b.mp")) << sorted;
+    EXPECT_EQ(nullptr, table.FindTitle("")) << sorted;
+  }
+  // Unsigned byte order: 'C' < 'c' < 0xE9.
+  EXPECT_STREQ("C:\\b.mp3", table.Entries[0].FileName);
+  EXPECT_STREQ("c:\\a.mp3", table.Entries[1].FileName);
+  EXPECT_STREQ("\xE9t\xE9.mp3", table.Entries[2].FileName);
+}
+
+TEST(TitlesTable, AddTitleKeepsTheFirstTitle) {
+  TitlesTable table;
+  EXPECT_EQ(nullptr, table.FindTitle("x"));
+  EXPECT_EQ(1, Add(table, "C:\\1.mp3", "One", "1:00"));
+  EXPECT_EQ(0, table.Sorted);
+  EXPECT_EQ(0, Add(table, "C:\\1.mp3", "Other", "9:99"));  // freed, under ASan: no leak
+  EXPECT_EQ(1, table.Count);
+  EXPECT_STREQ("One", table.FindTitle("C:\\1.mp3")->Title);
+  EXPECT_EQ(TITLE_ADDED, table.Entries[0].State);
+  EXPECT_EQ(0, table.AddTitle(nullptr, DupText("t"), nullptr));
+}
+
+TEST(TitlesTable, AppendSaveWritesOnlyAddedTitles) {
+  TitlesTable table;
+  Load(table, BYTES("b\0" "1\0" "B\0"));
+  table.SortTitles();
+  bool fromStart = true;
+  EXPECT_EQ("", Saved(table, &fromStart));  // nothing new: nothing to write
+  EXPECT_FALSE(fromStart);
+  EXPECT_EQ(1, Add(table, "z", "Z", "3:00"));
+  EXPECT_EQ(1, Add(table, "a", "A", "1:00"));
+  EXPECT_EQ(BYTES("z\0" "3:00\0" "Z\0" "a\0" "1:00\0" "A\0"), Saved(table, &fromStart));
+  EXPECT_FALSE(fromStart);
+}
+
+TEST(TitlesTable, DropRewritesSortedWithoutTheDroppedEntry) {
+  TitlesTable table;
+  Load(table, BYTES("m\0" "1\0" "M\0" "c\0" "2\0" "C\0"));
+  table.SortTitles();
+  EXPECT_EQ(1, Add(table, "a", "A", "3"));
+  TitleEntry* m = table.FindTitle("m");
+  ASSERT_NE(nullptr, m);
+  const char* title = m->Title;  // a panel entry may still point at it
+  table.DropTitle("m");
+  table.DropTitle("nothing");
+  EXPECT_EQ(1, table.Rewrite);
+  EXPECT_STREQ("", title);
+  EXPECT_EQ(3, table.Count);  // stays until the plug-in ends
+  bool fromStart = false;
+  // Loaded and added entries, sorted; a short loaded group is written whole.
+  EXPECT_EQ(BYTES("a\0" "3\0" "A\0" "c\0" "2\0" "C\0"), Saved(table, &fromStart));
+  EXPECT_TRUE(fromStart);
+  EXPECT_STREQ("", table.Entries[0].FileName);  // the emptied entry sorts first
+}
+
+TEST(TitlesTable, SerialisedFileLoadsBack) {
+  TitlesTable table;
+  Load(table, BYTES("x\0" "1\0"));  // a group without its title
+  table.SortTitles();
+  table.DropTitle("gone");
+  Add(table, "gone", "G", "0:01");
+  table.DropTitle("gone");
+  bool fromStart = false;
+  std::string saved = Saved(table, &fromStart);
+  EXPECT_EQ(BYTES("x\0" "1\0" "\0"), saved);
+  TitlesTable back;
+  Load(back, saved);
+  ASSERT_EQ(1, back.Count);
+  EXPECT_STREQ("", back.Entries[0].Title);
+}
+
+TEST(TitlesTable, GrowthStaysLinear) {
+  // 50,000 one-by-one additions of a cache file's worth of entries.
+  std::string file;
+  char name[32];
+  for (int i = 0; i < 50000; ++i) {
+    int n = snprintf(name, sizeof name, "C:\\m\\%05d.mp3", 49999 - i);
+    file.append(name, static_cast<size_t>(n) + 1);
+    file.append("1:00\0T\0", 7);
+  }
+  TitlesTable table;
+  Load(table, file);
+  ASSERT_EQ(50000, table.Count);
+  table.SortTitles();
+  EXPECT_STREQ("C:\\m\\00000.mp3", table.Entries[0].FileName);
+  EXPECT_NE(nullptr, table.FindTitle("C:\\m\\31337.mp3"));
+}
+
+TEST(TitlesTable, CacheFileNameReplacesLastThreeCharacters) {
+  struct Case {
+    const char* module;
+    const char* expected;
+  } cases[] = {
+      {"C:\\Far\\Plugins\\melvox\\melvox.dll", "C:\\Far\\Plugins\\melvox\\melvox.fc0"},
+      {"X.DLL", "X.fc0"},
+      {"ab", "fc0"},
+      {"", "fc0"},
+  };
+  for (const Case& c : cases) {
+    char* name = TitlesCacheFileName(c.module);
+    EXPECT_STREQ(c.expected, name);
+    free(name);
+  }
+}
+
+TEST(TitlesTable, LoadingLogsEveryTextWithItsEntryNumber) {
+  FILE* log = tmpfile();
+  ASSERT_NE(nullptr, log);
+  DebugLog.Attach(log);
+  TitlesTable table;
+  Load(table, BYTES("C:\\a.mp3\0" "3:25\0" "Some Title\0" "C:\\b.mp3\0"));
+  fflush(log);
+  rewind(log);
+  char text[512] = {};
+  size_t n = fread(text, 1, sizeof text - 1, log);
+  text[n] = '\0';
+  DebugLog.Close();
+  EXPECT_STREQ(
+      "\nTitlesCache::TitlesCache: Readed FileName[1]=C:\\a.mp3"
+      "\nTitlesCache::TitlesCache: Readed file lenght [1]=3:25"
+      "\nTitlesCache::TitlesCache: Readed Title[1]=Some Title"
+      "\nTitlesCache::TitlesCache: Readed FileName[2]=C:\\b.mp3",
+      text);
+}
