@@ -46,6 +46,14 @@ class MELVOXPanel {
   void UpdateItems();
   void RemoveEmptyItems();
 
+  // --- store helpers ---
+  // A new zeroed entry at the end of the store (ItemsNumber grows by one), or
+  // null when the store cannot grow (nothing changes then).
+  PluginPanelItem* AddItem();
+  // Releases the column array and texts C0-C4 an entry owns (only when its
+  // CustomColumnNumber is 6; C5 is a language text) and clears both fields.
+  static void ReleaseColumns(PluginPanelItem* item);
+
   HWND PlayerWindow = nullptr;
   int ItemsNumber = 0;
   int RedrawCountdown = 0;
@@ -61,4 +69,23 @@ class MELVOXPanel {
   char OpenedPlaylist[MAX_PATH] = {};  // ANSI
   PluginPanelItem* Items = nullptr;    // the locked store; null when emptied
   HGLOBAL ItemsMemory = nullptr;       // movable block holding the store
+  // Records the block holds. It grows geometrically and always keeps at least
+  // one zeroed record beyond ItemsNumber.
+  int ItemsCapacity = 0;
+
+ private:
+  enum StoreResult { StoreOk, StoreNoMemory, StoreNoLock };
+  // Makes room for count entries plus the spare zeroed record; Items is
+  // locked afterwards (also on failure, when the block existed).
+  StoreResult ReserveItems(int count);
+  // Releases every entry's columns and zeroes the records; ItemsNumber 0.
+  void ClearItems();
+  // Titles for the built entries: from the cache only, or fetched by stepping
+  // the stopped player through the uncached songs (startTime from PanelClock).
+  void TitlesFromCache();
+  void FetchTitles(DWORD startTime);
 };
+
+// Hundredths of a second since a fixed moment; the progress of a long title
+// fetch is timed with it. Tests put their own clock here.
+extern DWORD (*PanelClock)();

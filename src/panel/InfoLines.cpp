@@ -1,0 +1,3 @@
+#include "panel/InfoLines.h"
+
+InfoPanelLine InfoLines[kInfoLinesNumber];

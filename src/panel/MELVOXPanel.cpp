@@ -1,0 +1,533 @@
+#include "panel/MELVOXPanel.h"
+
+#include "link/PlayerMessages.h"
+#include "panel/InfoLines.h"
+#include "panel/PlaylistText.h"
+#include "panel/TitlesCache.h"
+#include "panel/ScopedWaitMessage.h"
+#include "plugin/DebugLog.h"
+#include "plugin/HostInfo.h"
+#include "plugin/LangMessages.h"
+#include "plugin/Options.h"
+#include "plugin/ScopedHandles.h"
+#include "plugin/TextBuffer.h"
+#include "tags/Id3Tag.h"
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#if __has_include("link/PlayerVersion.h")
+#include "link/PlayerVersion.h"
+#else
+// Version text for info line 2 ("2.50 (0x2050)", "???" for 0); Winamp link.
+void FormatPlayerVersion(DWORD version, char* buf, size_t size);
+#endif
+
+namespace {
+
+DWORD TickClock() { return GetTickCount() / 10; }
+
+// Columns of an entry whose song carries a tag: C0 title, C1 artist, C2
+// album, C3 year, C4 comment (owned), C5 genre name (a language text).
+constexpr int kTagColumns = 6;
+constexpr int kOwnedTagColumns = 5;
+// A title fetch shows its progress after this many hundredths of a second.
+constexpr DWORD kProgressDelay = 500;
+constexpr size_t kProgressTextSize = 96;
+constexpr size_t kSongLengthTextSize = 15;
+
+const void* AsHandle(const void* p) { return p; }
+
+// Reads the song's tag into the entry's columns when it has one.
+void ReadTagColumns(PluginPanelItem* item) {
+  unsigned char* record = ReadTagRecord(item->FindData.cFileName);
+  if (record == nullptr) return;
+  char** columns = static_cast<char**>(calloc(kTagColumns, sizeof(char*)));
+  if (columns != nullptr) {
+    columns[0] = TagTitle(record);
+    columns[1] = TagArtist(record);
+    columns[2] = TagAlbum(record);
+    columns[3] = TagYear(record);
+    columns[4] = TagComment(record);
+    columns[5] = const_cast<char*>(TagGenreName(record));
+    bool complete = true;
+    for (int i = 0; i < kOwnedTagColumns; ++i) complete = complete && columns[i] != nullptr;
+    if (complete) {
+      item->CustomColumnData = columns;
+      item->CustomColumnNumber = kTagColumns;
+    } else {
+      for (int i = 0; i < kOwnedTagColumns; ++i) free(columns[i]);
+      free(columns);
+    }
+  }
+  free(record);
+}
+
+bool EndsWithM3u(const char* path) {
+  size_t n = strlen(path);
+  return n >= 4 && lstrcmpiA(path + n - 4, ".m3u") == 0;
+}
+
+// A name the file system search would read as a pattern names no one file.
+bool HasWildcard(const char* path) { return strpbrk(path, "*?") != nullptr; }
+
+}  // namespace
+
+DWORD (*PanelClock)() = TickClock;
+
+MELVOXPanel::MELVOXPanel(int OpenFrom, INT_PTR Item) {
+  DebugLog << "\nMELVOXPanel::MELVOXPanel: handle=" << AsHandle(this) << LogFlush;
+  GetWinAMPPath();
+  DebugLog << "\nMELVOXPanel::MELVOXPanel: WinAMP path (registry): " << PlayerPath
+           << "\nMELVOXPanel::MELVOXPanel: WinAMP playlist path: " << PlaylistPath << LogFlush;
+
+  if (OpenFrom == OPEN_VIEWER || OpenFrom == OPEN_EDITOR ||
+      (OpenFrom == OPEN_PLUGINSMENU && Item == 0)) {
+    // These origins ask for the control dialog, which another module runs;
+    // this instance builds no panel and is destroyed at once.
+    ItemsMemory = nullptr;
+    return;
+  }
+
+  InfoRefresh = 1;
+  ItemsMemory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(PluginPanelItem));
+  if (ItemsMemory != nullptr) {
+    Items = static_cast<PluginPanelItem*>(GlobalLock(ItemsMemory));
+    ItemsCapacity = 1;
+  }
+  DWORD dirLength = GetCurrentDirectoryA(sizeof StartDir, StartDir);
+  if (dirLength == 0 || dirLength >= sizeof StartDir) StartDir[0] = '\0';
+
+  if (OpenFrom == OPEN_PLAYLISTFILE) {
+    CopyText(OpenedPlaylist, sizeof OpenedPlaylist, reinterpret_cast<const char*>(Item));
+    OemToCharA(OpenedPlaylist, OpenedPlaylist);
+    LoadWinAMP();
+    if (WaitForPlayer()) {
+      SendPlayerIpc(PlayerWindow, IPC_DELETE);
+      WaitForPlayer();
+      SendPlayerPlayFile(PlayerWindow, OpenedPlaylist);
+      MakeMELVOXPanelItems(false);
+    } else {
+      DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: WinAMP not loaded or not online, "
+                  "Opt.NoWinAMPStartup="
+               << Opt.NoWinAMPStartup << " }" << LogFlush;
+      if (EndsWithM3u(PlaylistPath)) MakeMELVOXPanelItems(true);
+    }
+  } else if (OpenFrom == OPEN_FINDLIST) {
+    LoadWinAMP();
+    DebugLog << "\nMELVOXPanel::MELVOXPanel: Started from \"Find file\" dialog... Playlist "
+                "creation not needed :-))"
+             << LogFlush;
+  } else {
+    MakeMELVOXPanelItems(false);
+  }
+
+  DebugLog << "\nMELVOXPanel::MELVOXPanel: WinAMP version "
+           << AsHandle(reinterpret_cast<const void*>(static_cast<uintptr_t>(PlayerVersion)));
+  InfoPanelLine& line = InfoLines[kInfoLinePlayerVersion];
+  CopyText(line.Text, sizeof line.Text, GetMsg(MInfoPlayerVersion));
+  FormatPlayerVersion(PlayerVersion, line.Data, sizeof line.Data);
+}
+
+MELVOXPanel::~MELVOXPanel() {
+  if (ItemsMemory != nullptr) {
+    if (Items != nullptr) {
+      for (int i = 0; i < ItemsNumber; ++i) ReleaseColumns(&Items[i]);
+      GlobalUnlock(ItemsMemory);
+    }
+    GlobalFree(ItemsMemory);
+    ItemsMemory = nullptr;
+    Items = nullptr;
+  }
+  ItemsNumber = 0;
+  DebugLog << "\nMELVOXPanel::~MELVOXPanel: handle=" << AsHandle(this) << LogFlush;
+}
+
+void MELVOXPanel::ReleaseColumns(PluginPanelItem* item) {
+  if (item->CustomColumnNumber == kTagColumns && item->CustomColumnData != nullptr) {
+    for (int i = 0; i < kOwnedTagColumns; ++i) free(item->CustomColumnData[i]);
+    free(item->CustomColumnData);
+  }
+  item->CustomColumnData = nullptr;
+  item->CustomColumnNumber = 0;
+}
+
+MELVOXPanel::StoreResult MELVOXPanel::ReserveItems(int count) {
+  int needed = count + 1;  // the spare zeroed record
+  if (ItemsMemory != nullptr && ItemsCapacity >= needed) {
+    if (Items == nullptr) Items = static_cast<PluginPanelItem*>(GlobalLock(ItemsMemory));
+    return Items != nullptr ? StoreOk : StoreNoLock;
+  }
+  int grown = ItemsCapacity < 16 ? 16 : ItemsCapacity;
+  while (grown < needed) grown *= 2;
+  size_t bytes = static_cast<size_t>(grown) * sizeof(PluginPanelItem);
+  HGLOBAL block;
+  if (ItemsMemory == nullptr) {
+    block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+  } else {
+    if (Items != nullptr) GlobalUnlock(ItemsMemory);
+    Items = nullptr;
+    block = GlobalReAlloc(ItemsMemory, bytes, GMEM_MOVEABLE | GMEM_ZEROINIT);
+  }
+  if (block == nullptr) {
+    if (ItemsMemory != nullptr) Items = static_cast<PluginPanelItem*>(GlobalLock(ItemsMemory));
+    return StoreNoMemory;
+  }
+  int oldCapacity = ItemsMemory != nullptr ? ItemsCapacity : 0;
+  ItemsMemory = block;
+  ItemsCapacity = grown;
+  Items = static_cast<PluginPanelItem*>(GlobalLock(ItemsMemory));
+  if (Items == nullptr) return StoreNoLock;
+  // The new records are zero whatever the allocator did.
+  memset(Items + oldCapacity, 0,
+         static_cast<size_t>(grown - oldCapacity) * sizeof(PluginPanelItem));
+  return StoreOk;
+}
+
+PluginPanelItem* MELVOXPanel::AddItem() {
+  if (ReserveItems(ItemsNumber + 1) != StoreOk) return nullptr;
+  PluginPanelItem* item = &Items[ItemsNumber++];
+  memset(item, 0, sizeof *item);
+  return item;
+}
+
+void MELVOXPanel::ClearItems() {
+  if (Items != nullptr) {
+    for (int i = 0; i < ItemsNumber; ++i) ReleaseColumns(&Items[i]);
+    if (ItemsNumber > 0)
+      memset(Items, 0, static_cast<size_t>(ItemsNumber) * sizeof(PluginPanelItem));
+  }
+  ItemsNumber = 0;
+}
+
+int MELVOXPanel::MakeWinAMPPlayList() {
+  DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: handle=" << AsHandle(this) << " {" << LogFlush;
+  if (!WaitForPlayer()) {
+    DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: WinAMP not loaded or not online, "
+                "Opt.NoWinAMPStartup="
+             << Opt.NoWinAMPStartup << " }" << LogFlush;
+    return 0;
+  }
+  {
+    ScopedWaitMessage wait(MWaitWritingPlaylist);
+    LoadWinAMP();
+    SendPlayerIpc(PlayerWindow, IPC_DELETE);
+    char path[MAX_PATH];
+    for (int i = 0; i < ItemsNumber && Items != nullptr; ++i) {
+      CopyTextN(path, sizeof path, Items[i].FindData.cFileName,
+                sizeof Items[i].FindData.cFileName);
+      OemToCharA(path, path);
+      LoadWinAMP();
+      SendPlayerPlayFile(PlayerWindow, path);
+    }
+    LoadWinAMP();
+    Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
+  }
+  DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: }" << LogFlush;
+  return 1;
+}
+
+int MELVOXPanel::MakeMELVOXPanelItems(bool fromOpenedFile) {
+  DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: handle=" << AsHandle(this) << " {"
+           << LogFlush;
+  ScopedWaitMessage wait(MWaitReadingPlaylist);
+  ClearItems();
+
+  if (!LoadWinAMP()) {
+    DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: WinAMP not loaded or not on line... }"
+             << LogFlush;
+    return 0;
+  }
+  Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
+  DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: Create MELVOX panel items, curent song="
+           << Song << LogFlush;
+  LoadWinAMP();
+
+  const char* playlist = fromOpenedFile ? OpenedPlaylist : PlaylistPath;
+  ScopedFile file(CreateFileA(playlist, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.IsOpen()) {
+    DebugLog << "\nMELVOXPanel::MakeMELVOXPanelIems: Can't open WinAMP playlist to read... }"
+             << LogFlush;
+    return 0;
+  }
+  ItemsVerified = 0;
+  LARGE_INTEGER size = {};
+  ScopedFileView view;
+  if (!GetFileSizeEx(file.Get(), &size) ||
+      !view.Map(file.Get(), static_cast<unsigned long long>(size.QuadPart))) {
+    DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: Can't map WinAMP playlist... }"
+             << LogFlush;
+    return 0;
+  }
+  DWORD startTime = PanelClock();
+
+  PlaylistLines lines(view.Data(), view.Size());
+  const unsigned char* line = nullptr;
+  size_t length = 0;
+  while (lines.Next(&line, &length)) {
+    size_t pathLength = 0;
+    PlaylistLineKind kind = ClassifyPlaylistLine(line, length, &pathLength);
+    if (kind == PlaylistComment) continue;
+    if (kind == PlaylistTooLong) {
+      DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: WinAMP playlist format not valid?!! }"
+               << LogFlush;
+      return 0;
+    }
+    StoreResult grown = ReserveItems(ItemsNumber + 1);
+    if (grown != StoreOk) {
+      DWORD error = GetLastError();
+      DebugLog << (grown == StoreNoMemory
+                       ? "\nMELVOXPanel::MakeMELVOXPanelItems: Can't allocate memory to "
+                         "playlist item..."
+                       : "\nMELVOXPanel::MakeMELVOXPanelItems: Can't receive access to the "
+                         "memory...")
+               << "\nMELVOXPanel::MakeMELVOXPanelItems: Error code=" << error << " }"
+               << LogFlush;
+      return 0;
+    }
+    PluginPanelItem* item = &Items[ItemsNumber++];
+    memset(item, 0, sizeof *item);
+    char* name = item->FindData.cFileName;
+    memcpy(name, line, pathLength);
+    name[pathLength] = '\0';
+    if (pathLength > 0) CharToOemBuffA(name, name, static_cast<DWORD>(pathLength));
+    if (Opt.ReadID3Tag) ReadTagColumns(item);
+    DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: MELVOX panel item(" << ItemsNumber
+             << ")=" << name << LogFlush;
+  }
+  view.Close();
+  file.Close();
+
+  if (TitlesCacheObject != nullptr) TitlesCacheObject->SortTitles();
+  LoadWinAMP();
+  if (Opt.ReadFileTitle && ItemsNumber > 0 && WaitForPlayer())
+    FetchTitles(startTime);
+  else
+    TitlesFromCache();
+
+  RedrawCountdown = 3;
+  return 1;
+}
+
+void MELVOXPanel::TitlesFromCache() {
+  DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: Loading files titles from file titles cache "
+              ":-))"
+           << LogFlush;
+  if (TitlesCacheObject == nullptr) return;
+  for (int i = 0; i < ItemsNumber; ++i) {
+    TitleEntry* cached = TitlesCacheObject->FindTitle(Items[i].FindData.cFileName);
+    if (cached == nullptr) continue;
+    Items[i].Description = cached->Title;
+    Items[i].Owner = cached->Length;
+    DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: file title[" << i + 1 << "]=\""
+             << cached->Title << "\", " << cached->Length << LogFlush;
+  }
+}
+
+void MELVOXPanel::FetchTitles(DWORD startTime) {
+  DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: Create MELVOX Panel titles...";
+  char progress[kProgressTextSize];
+  const char* progressLabel = GetMsg(MProgressTitles);
+  CopyText(progress, sizeof progress, progressLabel);
+  int savedTime = -1;
+  bool firstFetch = true;
+  bool progressShown = false;
+
+  for (int i = 0; i < ItemsNumber; ++i) {
+    PluginPanelItem* item = &Items[i];
+    TitleEntry* cached =
+        TitlesCacheObject ? TitlesCacheObject->FindTitle(item->FindData.cFileName) : nullptr;
+    if (cached != nullptr) {
+      item->Description = cached->Title;
+      item->Owner = cached->Length;
+      DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: file title[" << i + 1 << "]=\""
+               << cached->Title << "\", " << cached->Length << LogFlush;
+      if (progressShown && HostInfo.Message != nullptr) {
+        const char* lines[] = {"MELVOX", GetMsg(MWaitReadingPlaylist), GetMsg(MProgressFromCache)};
+        HostInfo.Message(HostInfo.ModuleNumber, 0, nullptr, lines, 3, 0);
+        progressShown = false;
+      }
+      continue;
+    }
+    if (!FindPlayer()) break;
+
+    if (firstFetch) {
+      savedTime = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETOUTPUTTIME, 0));
+      SendPlayerCommand(PlayerWindow, WINAMP_BUTTON4);
+      firstFetch = false;
+      if (i == 0) {
+        SendPlayerCommand(PlayerWindow, WINAMP_BUTTON1_CTRL);
+      } else {
+        SendPlayerIpc(PlayerWindow, IPC_SETPLAYLISTPOS, static_cast<WPARAM>(i - 1));
+        SendPlayerCommand(PlayerWindow, WINAMP_BUTTON5);
+      }
+    } else {
+      SendPlayerIpc(PlayerWindow, IPC_SETPLAYLISTPOS, static_cast<WPARAM>(i - 1));
+      SendPlayerCommand(PlayerWindow, WINAMP_BUTTON5);
+    }
+
+    int captionLength = GetWindowTextLengthA(PlayerWindow);
+    if (captionLength > 0 && static_cast<size_t>(captionLength) >= kStoppedCaptionSuffix) {
+      int captionSize = captionLength + 2;
+      char* caption = static_cast<char*>(malloc(static_cast<size_t>(captionSize)));
+      int got = caption ? GetWindowTextA(PlayerWindow, caption, captionSize) : 0;
+      size_t start = 0;
+      size_t titleLength = 0;
+      CaptionTitleKind kind =
+          got > 0 ? FindCaptionTitle(caption, static_cast<size_t>(got), kStoppedCaptionSuffix,
+                                     &start, &titleLength)
+                  : CaptionNoTitle;
+      if (kind == CaptionUnknown) {
+        DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: file title(" << i + 1
+                 << ")=unknown..." << LogFlush;
+      } else if (kind == CaptionTitle) {
+        char* title = static_cast<char*>(malloc(titleLength + 1));
+        char* songLength = static_cast<char*>(malloc(kSongLengthTextSize));
+        if (title != nullptr && songLength != nullptr) {
+          memcpy(title, caption + start, titleLength);
+          title[titleLength] = '\0';
+          CharToOemA(title, title);
+          FormatSongLength(songLength);
+          DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: file title(" << i + 1 << ")=\""
+                   << title << "\", " << songLength << LogFlush;
+          // The cache owns the texts; an entry only points at them. Without a
+          // cache nobody could release them, so the entry goes without.
+          if (TitlesCacheObject != nullptr) {
+            TitlesCacheObject->AddTitle(item->FindData.cFileName, title, songLength);
+            TitleEntry* added = TitlesCacheObject->FindTitle(item->FindData.cFileName);
+            if (added != nullptr) {
+              item->Description = added->Title;
+              item->Owner = added->Length;
+            }
+          } else {
+            free(title);
+            free(songLength);
+          }
+        } else {
+          free(title);
+          free(songLength);
+        }
+      }
+      free(caption);
+    }
+
+    if (PanelClock() - startTime > kProgressDelay && HostInfo.Message != nullptr) {
+      FormatText(progress, sizeof progress, "%s %i", progressLabel, i + 1);
+      const char* lines[] = {"MELVOX", GetMsg(MWaitReadingPlaylist), progress};
+      HostInfo.Message(HostInfo.ModuleNumber, progressShown ? static_cast<DWORD>(FMSG_KEEPBACKGROUND) : 0u, nullptr,
+                       lines, 3, 0);
+      progressShown = true;
+    }
+  }
+
+  if (!firstFetch && WaitForPlayer()) {
+    SendPlayerIpc(PlayerWindow, IPC_SETPLAYLISTPOS, static_cast<WPARAM>(Song - 1));
+    if (savedTime > 0) {
+      SendPlayerCommand(PlayerWindow, WINAMP_BUTTON2);
+      SendPlayerIpc(PlayerWindow, IPC_JUMPTOTIME, static_cast<WPARAM>(savedTime));
+      DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: Restore playing... Song=" << Song
+               << " SongPos=" << savedTime << LogFlush;
+    }
+  }
+}
+
+int MELVOXPanel::GetFindData(PluginPanelItem** pPanelItem, int* pItemsNumber, int /*OpMode*/) {
+  DebugLog << "\nMELVOXPanel::GetFindData: Get current directory files list in MELVOX panel... {"
+           << "\nMELVOXPanel::GetFindData: handle=" << AsHandle(this) << LogFlush;
+  UpdateItems();
+  InfoRefresh = 1;
+  *pPanelItem = Items;
+  *pItemsNumber = ItemsNumber;
+  FormatSongLength(InfoLines[kInfoLineSongLength].Data);
+  DebugLog << "\nMELVOXPanel::GetFindData: }" << LogFlush;
+  return 1;
+}
+
+void MELVOXPanel::UpdateItems() {
+  DebugLog << "\nMELVOXPanel::UpdateItems: handle=" << AsHandle(this) << " {" << LogFlush;
+  if (ItemsVerified == 1 || ItemsNumber == 0 || Items == nullptr) {
+    DebugLog << "\nMELVOXPanel::UpdateItems: Not needed... }" << LogFlush;
+    return;
+  }
+  if (ReloadFromPlayer == 1) {
+    ReloadFromPlayer = 0;
+    MakeMELVOXPanelItems(false);
+  }
+
+  bool dropped = false;
+  {
+    ScopedWaitMessage wait(MWaitCheckingFiles);
+    char path[MAX_PATH];
+    for (int i = 0; i < ItemsNumber && Items != nullptr; ++i) {
+      PluginPanelItem* item = &Items[i];
+      CopyTextN(path, sizeof path, item->FindData.cFileName, sizeof item->FindData.cFileName);
+      WIN32_FIND_DATAA found;
+      HANDLE search = HasWildcard(path) || path[0] == '\0'
+                          ? INVALID_HANDLE_VALUE
+                          : FindFirstFileA(path, &found);
+      if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        CopyFindData(&item->FindData, found);
+        CopyText(item->FindData.cFileName, sizeof item->FindData.cFileName, path);
+        item->NumberOfLinks = static_cast<DWORD>(i + 1);
+      } else {
+        item->Flags |= EmptyMark;
+        dropped = true;
+      }
+    }
+    RemoveEmptyItems();
+    for (int i = 0; i < ItemsNumber; ++i) Items[i].NumberOfLinks = static_cast<DWORD>(i + 1);
+  }
+
+  if (RemovePending == 1 || dropped) {
+    MakeWinAMPPlayList();
+    RemovePending = 0;
+    InfoRefresh = 1;
+    if (HostInfo.Control != nullptr) {
+      PanelInfo other;
+      memset(&other, 0, sizeof other);
+      HostInfo.Control(this, FCTL_GETANOTHERPANELINFO, &other);
+      if (other.PanelType == PTYPE_INFOPANEL)
+        HostInfo.Control(this, FCTL_REDRAWANOTHERPANEL, nullptr);
+    }
+  }
+  ItemsVerified = 1;
+  DebugLog << "\nMELVOXPanel::UpdateItems: Ok... }" << LogFlush;
+}
+
+void MELVOXPanel::RemoveEmptyItems() {
+  DebugLog << "\nMELVOXPanel::RemoveEmptyItems: handle=" << AsHandle(this) << " {" << LogFlush;
+  if (ItemsNumber == 0 || Items == nullptr) {
+    DebugLog << "\nMELVOXPanel::RemoveEmptyItems: Not needed... }" << LogFlush;
+    return;
+  }
+  int empty = 0;
+  for (int i = 0; i < ItemsNumber; ++i) {
+    if (Items[i].Flags & EmptyMark) {
+      ++empty;
+      ReleaseColumns(&Items[i]);
+    } else if (empty > 0) {
+      Items[i - empty] = Items[i];
+    }
+  }
+  DebugLog << "\nMELVOXPanel::RemoveEmptyItems: EmptyCount=" << empty << LogFlush;
+  ItemsNumber -= empty;
+  if (empty > 0) {
+    // The vacated records become spare ones: zero, owning nothing.
+    memset(Items + ItemsNumber, 0, static_cast<size_t>(empty) * sizeof(PluginPanelItem));
+    int keep = ItemsNumber + 1;
+    GlobalUnlock(ItemsMemory);
+    Items = nullptr;
+    HGLOBAL smaller = GlobalReAlloc(ItemsMemory, static_cast<size_t>(keep) *
+                                                     sizeof(PluginPanelItem),
+                                    GMEM_MOVEABLE);
+    if (smaller != nullptr) {
+      ItemsMemory = smaller;
+      ItemsCapacity = keep;
+    }
+    if (ItemsNumber > 0) Items = static_cast<PluginPanelItem*>(GlobalLock(ItemsMemory));
+  }
+  DebugLog << "\nMELVOXPanel::RemoveEmptyItems: }" << LogFlush;
+}
