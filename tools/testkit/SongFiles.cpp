@@ -46,12 +46,12 @@ void Append(Bytes& out, const Bytes& more) {
 }  // namespace
 
 Bytes MpegFrameHeader(const MpegFormat& format, bool padding) {
-    const int channelMode = format.channels == 1 ? 3 : 1;  // mono : joint stereo
     return Bytes{0xFF, 0xFB,
                  static_cast<std::uint8_t>(BitrateIndex(format.bitrateKbps) << 4 |
                                            SampleRateIndex(format.sampleRate) << 2 |
                                            (padding ? 2 : 0)),
-                 static_cast<std::uint8_t>(channelMode << 6 | 0x04)};  // 0x04: original
+                 // Mono (mode 3), or joint stereo (mode 1, mode extension 2); "original" set.
+                 static_cast<std::uint8_t>(format.channels == 1 ? 0xC4 : 0x64)};
 }
 
 std::size_t MpegFrameSize(const MpegFormat& format, bool padding) {

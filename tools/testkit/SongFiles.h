@@ -16,10 +16,11 @@ using Bytes = std::vector<std::uint8_t>;
 struct MpegFormat {
     int bitrateKbps = 128;
     int sampleRate = 44100;
-    int channels = 2;  // 1 = mono (channel mode 3), 2 = joint stereo (mode 1)
+    int channels = 2;  // 1 = mono (channel mode 3), else joint stereo (mode 1)
 };
 
-// The 4-byte frame header FF FB xx yy. Throws std::invalid_argument for a
+// The 4-byte frame header: FF FB 90 64 for 128 kbps, 44.1 kHz, joint stereo
+// (FF FB 90 C4 mono). Throws std::invalid_argument for a
 // bitrate or sample rate the layer does not have.
 Bytes MpegFrameHeader(const MpegFormat& format, bool padding = false);
 // Bytes of one frame: 144 * bitrate / sample rate, plus one when padded.
