@@ -98,7 +98,8 @@ TEST_F(PlayerFixture, WritePlaylistWritesExactBytesAndAnswersPosition) {
     const std::string id3v2 = dir.File("v2.mp3");
     testkit::WriteId3v2Song(id3v2, testkit::MpegFormat(), 3);
     const std::string missing = dir.File("gone.mp3");
-    for (const std::string& s : {tagged, mono, wave, id3v2, missing}) player.PlayFile(s);
+    const std::string ansi = "C:\\caf\xe9\\d\xe9j\xe0 vu.mp3";  // bytes kept as given, not converted
+    for (const std::string& s : {tagged, mono, wave, id3v2, missing, ansi}) player.PlayFile(s);
 
     player.Ipc(IPC_SETPLAYLISTPOS, 3);
     EXPECT_EQ(3, player.Ipc(IPC_WRITEPLAYLIST));
@@ -107,7 +108,8 @@ TEST_F(PlayerFixture, WritePlaylistWritesExactBytesAndAnswersPosition) {
                                  "#EXTINF:61,mono\r\n" + mono + "\r\n"
                                  "#EXTINF:-1,wave\r\n" + wave + "\r\n"
                                  "#EXTINF:-1,v2\r\n" + id3v2 + "\r\n"
-                                 "#EXTINF:-1,gone\r\n" + missing + "\r\n";
+                                 "#EXTINF:-1,gone\r\n" + missing + "\r\n"
+                                 "#EXTINF:-1,d\xe9j\xe0 vu\r\n" + ansi + "\r\n";
     EXPECT_EQ(expected, testkit::ReadText(player.PlaylistPath()));
 
     player.Ipc(IPC_DELETE);
@@ -205,4 +207,29 @@ TEST_F(PlayerFixture, PlayFileLoadsM3uAndPlsPlaylists) {
     EXPECT_EQ((std::vector<std::string>{sub + "\\x.mp3", "D:\\y.mp3", a, sub + "\\rel\\b.mp3", "C:\\last.mp3",
                                         sub + "\\p1.mp3", "E:\\p2.mp3"}),
               state.paths);
+}
+
+TEST_F(PlayerFixture, LargePlaylistIsLoadedAndWrittenQuickly) {
+    // Benchmarks hand the player tens of thousands of songs: loading, single
+    // messages and the playlist file must stay fast (song files are read once).
+    const int count = 20000;
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i) paths.push_back("C:\\nowhere\\song" + std::to_string(i) + ".mp3");
+    testkit::WriteText(dir.File("big.m3u"), testkit::M3uText(paths));
+    StartPlayer();
+
+    DWORD started = GetTickCount();
+    player.PlayFile(dir.File("big.m3u"));
+    EXPECT_EQ(count, player.Ipc(IPC_GETLISTLENGTH));
+    EXPECT_EQ(0, player.Ipc(IPC_WRITEPLAYLIST));
+    const DWORD firstWrite = GetTickCount() - started;
+    started = GetTickCount();
+    for (int i = 0; i < 200; ++i) player.Ipc(IPC_SETPLAYLISTPOS, static_cast<WPARAM>(i * 7));
+    EXPECT_EQ(199 * 7, player.Ipc(IPC_WRITEPLAYLIST));
+    const DWORD messagesAndWrite = GetTickCount() - started;
+    EXPECT_LT(firstWrite, 10000u);
+    EXPECT_LT(messagesAndWrite, 2000u);
+    const std::string text = testkit::ReadText(player.PlaylistPath());
+    EXPECT_NE(std::string::npos, text.find("#EXTINF:-1,song19999\r\nC:\\nowhere\\song19999.mp3\r\n"));
+    RecordProperty("first_write_ms", static_cast<int>(firstWrite));
 }

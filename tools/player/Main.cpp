@@ -85,6 +85,7 @@ struct App {
     Options options;
     Player player;
     std::string playlistFile;  // WINAMP.M3U beside the exe
+    std::string shownCaption;  // what the window shows now
     unsigned handled = 0;      // IPC, command and copy-data messages answered
     bool exiting = false;      // exitafter reached: answer nothing more
 };
@@ -179,10 +180,10 @@ void HandleCommand(App* app, int id) {
 // After every counted message: show the caption, dump the state, and end the
 // process once exitafter messages have been answered.
 void AfterMessage(App* app, HWND hwnd) {
-    char shown[1024];
-    const int n = GetWindowTextA(hwnd, shown, sizeof shown);
-    if (app->player.Caption() != std::string(shown, n > 0 ? static_cast<std::size_t>(n) : 0))
-        SetWindowTextA(hwnd, app->player.Caption().c_str());
+    if (app->player.Caption() != app->shownCaption) {
+        app->shownCaption = app->player.Caption();
+        SetWindowTextA(hwnd, app->shownCaption.c_str());
+    }
     if (!app->options.state.empty()) WriteTextFile(app->options.state, app->player.StateText(), false);
     ++app->handled;
     if (app->options.exitAfter != 0 && app->handled >= app->options.exitAfter) {
@@ -257,7 +258,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassA(&windowClass)) return 1;
-    HWND hwnd = CreateWindowExA(0, kClassName, app.player.Caption().c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    app.shownCaption = app.player.Caption();
+    HWND hwnd = CreateWindowExA(0, kClassName, app.shownCaption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, 275, 116, nullptr, nullptr, instance, &app);
     if (!hwnd) return 1;
 

@@ -14,6 +14,7 @@ namespace {
 const LPARAM IPC_ISPLAYING = 104;
 const LPARAM IPC_GETOUTPUTTIME = 105;
 const LPARAM IPC_WRITEPLAYLIST = 120;
+const LPARAM IPC_GETLISTLENGTH = 124;
 const WORD WINAMP_BUTTON2 = 40045;
 const WORD WINAMP_BUTTON3 = 40046;
 const WORD WINAMP_BUTTON4 = 40047;
@@ -24,9 +25,10 @@ void Show(const playerkit::PlayerProcess& player, const char* step) {
     const LRESULT playing = player.Ipc(IPC_ISPLAYING);
     std::printf("== %s\n", step);
     std::printf("caption : %s\n", player.Caption().c_str());
-    std::printf("state   : %s (IPC_ISPLAYING %d), song %d, length %d s\n",
+    std::printf("state   : %s (IPC_ISPLAYING %d), song %d of %d, length %d s\n",
                 playing == 1 ? "playing" : playing == 3 ? "paused" : "stopped", static_cast<int>(playing),
-                static_cast<int>(current) + 1, static_cast<int>(player.Ipc(IPC_GETOUTPUTTIME, 1)));
+                player.Ipc(IPC_GETLISTLENGTH) ? static_cast<int>(current) + 1 : 0,
+                static_cast<int>(player.Ipc(IPC_GETLISTLENGTH)), static_cast<int>(player.Ipc(IPC_GETOUTPUTTIME, 1)));
     std::printf("WINAMP.M3U:\n");
     std::string text = testkit::ReadText(player.PlaylistPath());
     std::string line;
