@@ -94,7 +94,10 @@ std::string BuiltPlayerPath() {
 
 PlayerProcess::PlayerProcess(const std::string& folder) : folder_(folder) {}
 
-PlayerProcess::~PlayerProcess() { Stop(); }
+PlayerProcess::~PlayerProcess() {
+    Stop();
+    if (job_) CloseHandle(job_);
+}
 
 void PlayerProcess::SetOption(const std::string& key, const std::string& value) {
     options_.emplace_back(key, value);
@@ -124,12 +127,21 @@ bool PlayerProcess::Start(DWORD timeoutMs) {
     std::vector<char> writable(commandLine.begin(), commandLine.end());
     writable.push_back('\0');
 
+    if (!job_) {
+        job_ = CreateJobObjectA(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (job_) SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
+
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(ExePath().c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
                         &startup, &info))
         return false;
+    // Without the job (nested jobs may refuse) Stop() still ends the process.
+    if (job_) AssignProcessToJobObject(job_, info.hProcess);
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     processId_ = info.dwProcessId;

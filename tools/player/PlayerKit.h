@@ -15,7 +15,7 @@ namespace playerkit {
 // The built fakeamp.exe, as a Windows path (a Unix build path becomes "Z:\...").
 std::string BuiltPlayerPath();
 
-// A parsed state dump (see the stand-in's Main.cpp).
+// A parsed state dump (format: tools/player/README.md).
 struct PlayerState {
     bool valid = false;          // false: no dump (state option off, or not written yet)
     std::string state;           // "stopped", "playing" or "paused"
@@ -47,7 +47,8 @@ public:
     // Waits until the process's own "Winamp v1.x" window exists and answers a
     // WM_NULL (not journalled, not counted by exitafter). Sets Hwnd().
     bool WaitForWindow(DWORD timeoutMs);
-    // Ends the process (TerminateProcess) and waits for it; idempotent.
+    // Ends the process (TerminateProcess) and waits for it; idempotent. The
+    // process also sits in a kill-on-close job, so it ends with the test program.
     void Stop();
     // True while the process runs.
     bool Running() const;
@@ -72,13 +73,15 @@ public:
     std::string Caption() const;
 
     PlayerState ReadState() const;
-    // The journal's lines without their line ends; empty when there is none.
+    // The journal's lines without their line ends (format: tools/player/README.md);
+    // empty when there is none.
     std::vector<std::string> ReadJournal() const;
 
 private:
     std::string folder_;
     std::vector<std::pair<std::string, std::string>> options_;
     std::vector<std::string> arguments_;
+    HANDLE job_ = nullptr;  // kill-on-close job: a crashed test takes its player along
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
     HWND hwnd_ = nullptr;
