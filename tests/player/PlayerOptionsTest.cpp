@@ -106,16 +106,16 @@ TEST_F(PlayerFixture, NoDotCaptionHasNoFullStopAnywhere) {
 }
 
 TEST(PlayerRegistration, AddsTheIconValueAndRemovesOnlyWhatItMade) {
+    std::string before;
+    const bool registeredBefore = playerkit::ReadPlayerRegistration(&before);
     std::string value;
-    const bool before = playerkit::ReadPlayerRegistration(&value);
-    ASSERT_FALSE(before) << "a registration is left from elsewhere: " << value;
     {
         playerkit::PlayerRegistration registration("C:\\Program Files\\Winamp\\winamp.exe");
         ASSERT_TRUE(registration.Ok());
         ASSERT_TRUE(playerkit::ReadPlayerRegistration(&value));
         EXPECT_EQ("C:\\Program Files\\Winamp\\winamp.exe,1", value);
         {
-            // A second registration over the first puts the first value back.
+            // A registration over an existing one puts the old value back.
             playerkit::PlayerRegistration nested("D:\\amp.exe", "");
             ASSERT_TRUE(playerkit::ReadPlayerRegistration(&value));
             EXPECT_EQ("D:\\amp.exe", value);
@@ -123,8 +123,12 @@ TEST(PlayerRegistration, AddsTheIconValueAndRemovesOnlyWhatItMade) {
         ASSERT_TRUE(playerkit::ReadPlayerRegistration(&value));
         EXPECT_EQ("C:\\Program Files\\Winamp\\winamp.exe,1", value);
     }
-    EXPECT_FALSE(playerkit::ReadPlayerRegistration(&value));
-    HKEY key = nullptr;
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "Winamp.File", 0, KEY_READ, &key));
-    if (key) RegCloseKey(key);
+    value.clear();
+    EXPECT_EQ(registeredBefore, playerkit::ReadPlayerRegistration(&value));
+    EXPECT_EQ(before, value);
+    if (!registeredBefore) {
+        HKEY key = nullptr;
+        EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "Winamp.File", 0, KEY_READ, &key));
+        if (key) RegCloseKey(key);
+    }
 }
