@@ -195,6 +195,7 @@ TEST_F(PlayerFixture, PlayFileLoadsM3uAndPlsPlaylists) {
     player.SetOption("playlist", sub + "\\lf.M3U");  // loaded at start
     StartPlayer();
 
+    EXPECT_EQ((std::vector<std::string>{sub + "\\x.mp3", "D:\\y.mp3"}), player.ReadState().paths);
     EXPECT_EQ(2, player.Ipc(IPC_GETLISTLENGTH));
     player.PlayFile(sub + "\\crlf.m3u");
     player.PlayFile(sub + "\\list.pls");
@@ -228,7 +229,7 @@ TEST_F(PlayerFixture, LargePlaylistIsLoadedAndWrittenQuickly) {
     EXPECT_EQ(199 * 7, player.Ipc(IPC_WRITEPLAYLIST));
     const DWORD messagesAndWrite = GetTickCount() - started;
     EXPECT_LT(firstWrite, 10000u);
-    EXPECT_LT(messagesAndWrite, 2000u);
+    EXPECT_LT(messagesAndWrite, 5000u);
     const std::string text = testkit::ReadText(player.PlaylistPath());
     EXPECT_NE(std::string::npos, text.find("#EXTINF:-1,song19999\r\nC:\\nowhere\\song19999.mp3\r\n"));
     RecordProperty("first_write_ms", static_cast<int>(firstWrite));

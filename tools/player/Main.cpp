@@ -13,7 +13,8 @@
 //   IPC_PLAYFILE <path>                    WM_COPYDATA dwData 100 (CR/LF in the
 //                                          path are written as '?')
 //   WM_COPYDATA dwData=<n> cbData=<n>      any other copy-data message
-// State dump (option state=<path>): rewritten after each such message:
+// State dump (option state=<path>): written when the window exists and
+// rewritten after each such message:
 //   line 1 "stopped", "playing" or "paused"; line 2 the 0-based position;
 //   then one song path per line; CR LF line ends.
 // IPC_WRITEPLAYLIST writes WINAMP.M3U beside this exe.
@@ -262,6 +263,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HWND hwnd = CreateWindowExA(0, kClassName, app.shownCaption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, 275, 116, nullptr, nullptr, instance, &app);
     if (!hwnd) return 1;
+    // A first dump, so a list loaded with playlist= can be checked before any message.
+    if (!app.options.state.empty()) WriteTextFile(app.options.state, app.player.StateText(), false);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
