@@ -382,7 +382,7 @@ bool Host::CheckBalanced() {
     h.Fail("screen #" + std::to_string(s.id) + " saved by SaveScreen was never restored");
   h.screens.clear();
   for (const auto& list : h.dirLists)
-    h.Fail("dir list of " + std::to_string(list.second.size()) +
+    h.Fail("dir list of " + std::to_string(list.second.first) +
            " items from GetDirList was never freed with FreeDirList");
   h.dirLists.clear();
   for (const Answer& a : h.answers)
@@ -712,7 +712,7 @@ int Host::Impl::GetDirList(const char* dir, PluginPanelItem** items, int* count)
   // Even an empty list gets storage, so every successful call is one to free.
   if (list.empty()) list.resize(1);
   PluginPanelItem* data = list.data();
-  dirLists.emplace(data, std::move(list));
+  dirLists.emplace(data, std::make_pair(n, std::move(list)));
   *items = data;
   *count = n;
   return 1;

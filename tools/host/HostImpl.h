@@ -96,7 +96,8 @@ struct Host::Impl {
   std::vector<SavedScreen> screens;
   UINT_PTR nextScreen = 1;
   std::vector<MessageRecord> visibleMessages;
-  std::map<const PluginPanelItem*, std::vector<PluginPanelItem>> dirLists;
+  // Lists handed out by GetDirList: item count and storage (never empty).
+  std::map<const PluginPanelItem*, std::pair<int, std::vector<PluginPanelItem>>> dirLists;
 
   std::array<Panel, 2> panels;  // [0] left, [1] right
   int active = 0;

@@ -825,7 +825,6 @@ int Host::CopyToPanel(const std::vector<std::string>& paths, bool move) {
   int r = 0;
   if (h.exports.PutFiles && !items.empty()) {
     std::string folder = FolderOf(paths.front());
-    if (BaseName(paths.front()) == "..") folder = FolderOf(folder);
     CurrentFolder inSource(folder);
     h.Record(true, "PutFiles", std::to_string(items.size()) + " items move=" + std::to_string(move ? 1 : 0));
     ++h.pluginDepth;

@@ -254,6 +254,7 @@ int WINAPI Configure(int) {
 
 int WINAPI GetFindData(HANDLE h, PluginPanelItem** items, int* count, int) {
   Panel* p = static_cast<Panel*>(h);
+  if (!p->folder.empty()) ListFolder(p);  // the folder may have changed
   p->items.assign(p->entries.size(), PluginPanelItem());
   p->columns.assign(p->entries.size(), std::vector<char*>());
   for (size_t i = 0; i < p->entries.size(); ++i) {
