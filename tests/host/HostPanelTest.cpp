@@ -272,6 +272,9 @@ TEST_F(HostPanel, PluginFaultsFailTheTestThatCausedThem) {
   host_->PressKey('K');
   EXPECT_EQ(1, host_->OpenScreens());
   EXPECT_EQ(1, host_->OpenDirLists());
+  PanelInfo pi;
+  EXPECT_EQ(0, host_->StartupInfo()->Control(reinterpret_cast<HANDLE>(0x1234), FCTL_GETPANELINFO, &pi));
+  EXPECT_EQ("Control FCTL_GETPANELINFO with a handle that is no open plug-in panel", seen.back());
   EXPECT_FALSE(host_->CheckBalanced());
   EXPECT_NE(std::string::npos, host_->FailureText().find("saved by SaveScreen was never restored"));
   EXPECT_NE(std::string::npos, host_->FailureText().find("never freed with FreeDirList"));
@@ -288,4 +291,26 @@ TEST_F(HostPanel, BalancedPluginPassesTheChecks) {
   ASSERT_FALSE(host_->Messages().empty());
   std::string base = folder.Path().substr(folder.Path().find_last_of('\\') + 1);
   EXPECT_EQ((std::vector<std::string>{base + "\\sub", base + "\\sub\\a.mp3"}), host_->Messages().back().lines);
+}
+
+TEST_F(HostPanel, TwoPluginPanelsSeeEachOther) {
+  TestFolder folder;
+  folder.Write("a.mp3", "a");
+  ASSERT_TRUE(host_->OpenFromDisksMenu(0));
+  HANDLE left = host_->PluginHandle();
+  host_->SwitchPanels();
+  ASSERT_TRUE(host_->OpenFromCommandLine(folder.Path()));
+  EXPECT_NE(left, host_->PluginHandle());
+  const PluginStartupInfo* info = host_->StartupInfo();
+  PanelInfo self, other;
+  ASSERT_EQ(1, info->Control(left, FCTL_GETPANELINFO, &self));
+  ASSERT_EQ(1, info->Control(left, FCTL_GETANOTHERPANELINFO, &other));
+  EXPECT_EQ(0, self.Focus);
+  EXPECT_EQ(1, other.Focus);
+  EXPECT_EQ(1, other.Plugin);
+  EXPECT_EQ(2, other.ItemsNumber);
+  EXPECT_EQ(40, other.PanelRect.left);
+  const char* description = self.PanelItems[1].Description;
+  ASSERT_EQ(1, info->Control(left, FCTL_UPDATEPANEL, nullptr));
+  EXPECT_STREQ("First", description) << "panel info texts outlive an update";
 }

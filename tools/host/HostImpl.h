@@ -50,9 +50,12 @@ struct Panel {
   OpenInfoCopy info;
   bool closePending = false;
   std::string closeDir;
-  // Host-owned records handed out by FCTL_GETPANELINFO; valid until the next one.
+  // Host-owned records handed out by FCTL_GETPANELINFO, with their own copies
+  // of the texts; valid until the next FCTL_GETPANELINFO of this panel, even
+  // across FCTL_UPDATEPANEL.
   std::vector<PluginPanelItem> infoItems, infoSelected;
   std::vector<std::vector<char*>> infoColumns;
+  std::deque<std::string> infoTexts;
 };
 
 enum class AnswerKind { Message, Dialog, Menu };
