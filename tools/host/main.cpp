@@ -3,7 +3,10 @@
 // The script language is described in Script.cpp and README.md.
 #include "Script.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 
@@ -37,6 +40,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "farhost: cannot read %s\n", scriptPath);
     return 2;
   }
+  // Plain "\n" line ends, so transcripts compare equal on any system.
+  _setmode(_fileno(stdout), _O_BINARY);
   std::string out;
   int failures = farhost::RunScript(script, plugin, &out);
   fwrite(out.data(), 1, out.size(), stdout);
