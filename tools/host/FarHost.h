@@ -211,8 +211,11 @@ class Host {
   // Enter on a real file in a file panel: OpenFilePlugin(name, first 128 bytes).
   bool OpenFile(const std::string& path);
   bool Configure(int item);
-  // ProcessKey(vk, state); with Options::preprocessKeys first (vk|PKF_PREPROCESS).
-  // Returns what ProcessKey returned; a panel redraw follows.
+  // ProcessKey(vk, state); with Options::preprocessKeys first (vk|PKF_PREPROCESS),
+  // and only that one when it returns non-zero. Returns what ProcessKey
+  // returned. When it returns 0 (and state is 0) the host acts itself: Up,
+  // Down, Home, End, Ins move the cursor / select, F8 deletes and F6 moves the
+  // real files (see DeleteSelected). A panel redraw follows.
   int PressKey(int vk, unsigned state = 0);
   // F5/F6 of real files onto the plug-in panel: the host's own confirmation
   // (answered like a message: 0 = go), then PutFiles with names without a path

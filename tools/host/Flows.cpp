@@ -178,14 +178,20 @@ bool Host::Configure(int item) {
   return r != 0;
 }
 
+int Host::Impl::SendKey(Panel& panel, int vk, unsigned state) {
+  if (panel.kind != Panel::Plugin) return 0;
+  // A plug-in that acts on the advance notice has taken the key.
+  if (options.preprocessKeys) {
+    int early = CallProcessKey(panel, vk | static_cast<int>(PKF_PREPROCESS), state);
+    if (early) return early;
+  }
+  return CallProcessKey(panel, vk, state);
+}
+
 int Host::PressKey(int vk, unsigned state) {
   Impl& h = *impl_;
   Panel& panel = h.ActivePanel();
-  int handled = 0;
-  if (panel.kind == Panel::Plugin) {
-    if (!h.options.preprocessKeys || !h.CallProcessKey(panel, vk | static_cast<int>(PKF_PREPROCESS), state))
-      handled = h.CallProcessKey(panel, vk, state);
-  }
+  int handled = h.SendKey(panel, vk, state);
   if (!handled && state == 0) {
     int last = static_cast<int>(panel.rows.size()) - 1;
     switch (vk) {
@@ -223,12 +229,7 @@ int Host::MoveSelected(const std::string& targetDir) {
   Impl& h = *impl_;
   h.hostHandled = 0;
   Panel& panel = h.ActivePanel();
-  int handled = 0;
-  if (panel.kind == Panel::Plugin) {
-    if (!h.options.preprocessKeys || !h.CallProcessKey(panel, VK_F6 | static_cast<int>(PKF_PREPROCESS), 0))
-      handled = h.CallProcessKey(panel, VK_F6, 0);
-  }
-  if (!handled) h.HostMove(panel, targetDir);
+  if (!h.SendKey(panel, VK_F6, 0)) h.HostMove(panel, targetDir);
   h.RedrawPanel(h.ActivePanel());
   return h.hostHandled;
 }

@@ -438,6 +438,8 @@ void Host::Impl::LeavePlugin() {
 
 void Host::Impl::LoadLanguage() {
   lngLoaded = true;
+  // Texts handed out before stay valid until the Host dies.
+  if (!lngMessages.empty()) retiredMessages.push_back(std::move(lngMessages));
   lngMessages.clear();
   std::string folder = FolderOf(options.moduleName);
   WIN32_FIND_DATAA found;

@@ -95,6 +95,7 @@ struct Host::Impl {
   bool lngLoaded = false;
   std::vector<std::string> lngMessages;
   std::map<int, std::string> missingMarkers;
+  std::vector<std::vector<std::string>> retiredMessages;  // of an earlier LoadPlugin
 
   std::vector<SavedScreen> screens;
   UINT_PTR nextScreen = 1;
@@ -153,6 +154,8 @@ struct Host::Impl {
   // Export calls: record, count depth, run deferred closes afterwards.
   int CallProcessEvent(Panel& panel, int event, void* param);
   int CallProcessKey(Panel& panel, int key, unsigned state);
+  // A user's key: with Options::preprocessKeys the advance notice first.
+  int SendKey(Panel& panel, int vk, unsigned state);
 };
 
 // Shared text helpers.
