@@ -314,3 +314,28 @@ TEST_F(HostPanel, TwoPluginPanelsSeeEachOther) {
   ASSERT_EQ(1, info->Control(left, FCTL_UPDATEPANEL, nullptr));
   EXPECT_STREQ("First", description) << "panel info texts outlive an update";
 }
+
+TEST_F(HostPanel, ViewModeColumnsAndModifiers) {
+  TestFolder folder;
+  folder.Write("a-very-long-file-name-that-does-not-fit.mp3", "x");
+  ASSERT_TRUE(host_->OpenFromCommandLine(folder.Path()));
+  host_->ClearRecords();
+  host_->SetViewMode(2);  // "NOR,C0": bare name, the tail when too long; custom column 0
+  EXPECT_EQ(1, host_->CountCalls("ProcessEvent", "FE_CHANGEVIEWMODE"));
+  host_->SetCursor(1);
+  std::string panel = host_->RenderPanel();
+  EXPECT_NE(std::string::npos, panel.find("> |-file-name-that-does-not-fit.mp3|file |\n")) << panel;
+  EXPECT_NE(std::string::npos, panel.find("  |              Name              |     |\n")) << panel;
+}
+
+TEST_F(HostPanel, CommandLineAndOtherPanelFolder) {
+  TestFolder folder;
+  ASSERT_TRUE(host_->OpenFromDisksMenu(0));
+  const PluginStartupInfo* info = host_->StartupInfo();
+  EXPECT_EQ(1, info->Control(INVALID_HANDLE_VALUE, FCTL_SETCMDLINE, const_cast<char*>("tp:play")));
+  char line[1024];
+  EXPECT_EQ(1, info->Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINE, line));
+  EXPECT_STREQ("tp:play", line);
+  EXPECT_EQ(1, info->Control(INVALID_HANDLE_VALUE, FCTL_SETANOTHERPANELDIR, const_cast<char*>(folder.Path().c_str())));
+  EXPECT_EQ(folder.Path(), Info(FCTL_GETANOTHERPANELINFO).CurDir);
+}
