@@ -285,3 +285,61 @@ TEST(HostChecks, DestructorReportsWhatNobodyChecked) {
   EXPECT_TRUE(Mentions(seen, "never restored"));
   EXPECT_TRUE(Mentions(seen, "scripted message answer was never used"));
 }
+
+namespace direct {
+
+const PluginStartupInfo* given = nullptr;
+PluginPanelItem item;
+int closed = 0;
+bool failListing = false;
+
+void WINAPI SetStartupInfo(const PluginStartupInfo* info) { given = info; }
+HANDLE WINAPI OpenPlugin(int, INT_PTR) { return reinterpret_cast<HANDLE>(&item); }
+void WINAPI ClosePlugin(HANDLE) { ++closed; }
+int WINAPI GetFindData(HANDLE, PluginPanelItem** items, int* count, int) {
+  if (failListing) return 0;
+  memset(&item, 0, sizeof item);
+  strcpy(item.FindData.cFileName, "one.mp3");
+  *items = &item;
+  *count = 1;
+  return 1;
+}
+void WINAPI GetOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
+  EXPECT_EQ(0, info->StructSize) << "the plug-in sets StructSize";
+  info->StructSize = sizeof *info;
+  info->PanelTitle = " Direct ";
+}
+
+}  // namespace direct
+
+TEST(HostDirectLink, LinkedEntryPointsDriveTheFlows) {
+  {
+    Host host(farhost::GtestOptions());
+    farhost::Exports e;
+    e.SetStartupInfo = direct::SetStartupInfo;
+    e.OpenPlugin = direct::OpenPlugin;
+    e.ClosePlugin = direct::ClosePlugin;
+    e.GetFindData = direct::GetFindData;
+    e.GetOpenPluginInfo = direct::GetOpenPluginInfo;
+    host.AttachPlugin(e);
+    EXPECT_EQ(host.StartupInfo(), direct::given);
+    ASSERT_TRUE(host.OpenFromDisksMenu(0));
+    EXPECT_EQ(" Direct ", host.RenderTitle());
+    ASSERT_EQ(1u, host.Rows().size()) << "no \"..\" without OPIF_ADDDOTS";
+    EXPECT_EQ("one.mp3", host.Rows()[0].name);
+    EXPECT_EQ(0, host.PressKey(VK_F3)) << "no ProcessKey: not handled";
+  }
+  EXPECT_EQ(1, direct::closed) << "the Host closes what is open when it dies";
+  direct::failListing = true;
+  {
+    Host host(farhost::GtestOptions());
+    farhost::Exports e;
+    e.OpenPlugin = direct::OpenPlugin;
+    e.ClosePlugin = direct::ClosePlugin;
+    e.GetFindData = direct::GetFindData;
+    host.AttachPlugin(e);
+    EXPECT_FALSE(host.OpenFromDisksMenu(0)) << "a panel whose first listing fails is not shown";
+    EXPECT_EQ(2, direct::closed);
+  }
+  direct::failListing = false;
+}

@@ -136,7 +136,8 @@ struct Host::Impl {
   Panel& OtherPanel(const Panel& p) { return &p == &panels[0] ? panels[1] : panels[0]; }
   Panel* PanelOf(HANDLE hPlugin);
   bool OpenPanel(HANDLE handle, const char* how);
-  void ListPanel(Panel& panel, bool keepSelection);
+  // Lists the panel again; false when the plug-in's GetFindData failed.
+  bool ListPanel(Panel& panel, bool keepSelection);
   void ReadOpenInfo(Panel& panel);
   void ReadDirectory(Panel& panel);
   void Arrange(Panel& panel);  // sort + filter listed into rows, keep cursor

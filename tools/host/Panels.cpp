@@ -224,14 +224,15 @@ void Host::Impl::ReadDirectory(Panel& panel) {
   Arrange(panel);
 }
 
-void Host::Impl::ListPanel(Panel& panel, bool keepSelection) {
+bool Host::Impl::ListPanel(Panel& panel, bool keepSelection) {
   if (panel.kind == Panel::Files) {
     if (!keepSelection)
       for (PanelRow& r : panel.rows) r.selected = false;
     ReadDirectory(panel);
-    return;
+    return true;
   }
-  if (panel.kind != Panel::Plugin) return;
+  if (panel.kind != Panel::Plugin) return true;
+  int ok = 1;
   std::set<std::string> selected;
   if (keepSelection)
     for (const PanelRow& r : panel.rows)
@@ -242,7 +243,7 @@ void Host::Impl::ListPanel(Panel& panel, bool keepSelection) {
     int count = 0;
     Record(true, "GetFindData", "");
     ++pluginDepth;
-    int ok = exports.GetFindData(panel.handle, &items, &count, 0);
+    ok = exports.GetFindData(panel.handle, &items, &count, 0);
     LeavePlugin();
     if (ok && items && count > 0) {
       // The host reads the plug-in's array in place and keeps its own copies.
@@ -256,6 +257,7 @@ void Host::Impl::ListPanel(Panel& panel, bool keepSelection) {
   }
   ReadOpenInfo(panel);
   Arrange(panel);
+  return ok != 0;
 }
 
 void Host::Impl::Arrange(Panel& panel) {
@@ -339,7 +341,11 @@ bool Host::Impl::OpenPanel(HANDLE handle, const char* how) {
   panel.filter.clear();
   panel.sortMode = SM_NAME;
   panel.reverse = false;
-  ListPanel(panel, false);
+  if (!ListPanel(panel, false)) {
+    // A panel whose first listing fails is not shown.
+    ClosePanelNow(panel, panel.directory);
+    return false;
+  }
   if (panel.kind != Panel::Plugin) return false;
   const OpenInfoCopy& info = panel.info;
   if (info.startPanelMode >= '0' && info.startPanelMode <= '9') panel.viewMode = info.startPanelMode - '0';
