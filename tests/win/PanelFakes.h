@@ -5,6 +5,7 @@
 #pragma once
 
 #include "PanelTestSupport.h"
+#include "PlayerKit.h"
 #include "link/PlayerMessages.h"
 #include "plugin/HostInfo.h"
 
@@ -20,7 +21,8 @@ class FakePlayer {
  public:
   // A player whose program lies in folder (WINAMP.M3U is written there); the
   // registry names it as the player's program.
-  explicit FakePlayer(const std::string& folder) : folder_(folder) {
+  explicit FakePlayer(const std::string& folder)
+      : folder_(folder), registration_(folder + "\\winamp.exe") {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = &FakePlayer::Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -29,21 +31,11 @@ class FakePlayer {
     window_ = CreateWindowExA(0, PLAYER_WINDOW_CLASS, "Winamp 2.50", WS_OVERLAPPED, 0, 0, 100,
                               100, nullptr, nullptr, wc.hInstance, nullptr);
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    Register(folder + "\\winamp.exe");
     UpdateCaption();
   }
-  ~FakePlayer() {
-    DestroyWindow(window_);
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, "Winamp.File\\DefaultIcon");
-  }
+  ~FakePlayer() { DestroyWindow(window_); }
   FakePlayer(const FakePlayer&) = delete;
   FakePlayer& operator=(const FakePlayer&) = delete;
-
-  static void Register(const std::string& exe) {
-    std::string value = exe + ",1";
-    RegSetValueA(HKEY_CLASSES_ROOT, "Winamp.File\\DefaultIcon", REG_SZ, value.c_str(),
-                 static_cast<DWORD>(value.size()));
-  }
 
   HWND Window() const { return window_; }
   std::string PlaylistFile() const { return folder_ + "\\WINAMP.M3U"; }
@@ -157,6 +149,7 @@ class FakePlayer {
   }
 
   std::string folder_;
+  playerkit::PlayerRegistration registration_;  // removes exactly what it made
   HWND window_ = nullptr;
 };
 

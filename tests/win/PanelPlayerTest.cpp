@@ -1,0 +1,302 @@
+// The panel against the player stand-in (fakeamp.exe, its own process) and
+// the host emulator: what the user sees in the panel and where the player
+// ends up, read from the stand-in's state dump and message journal.
+#include "panel/MELVOXPanel.h"
+
+#include "FarHostGtest.h"
+#include "PlayerKit.h"
+#include "SongFiles.h"
+#include "link/PlayerMessages.h"
+#include "TempDir.h"
+#include "panel/TitlesCache.h"
+#include "plugin/DebugLog.h"
+#include "plugin/HostInfo.h"
+#include "plugin/LangMessages.h"
+#include "plugin/Options.h"
+#include "plugin/TextBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A language file with a text for every message number the panel may ask.
+void WriteLanguageFile(const std::string& folder) {
+  std::string text = ".Language=English,English\r\n";
+  for (int i = 0; i < 400; ++i) {
+    std::string message = "Message " + std::to_string(i);
+    if (i == MWaitReadingPlaylist) message = "Reading the playlist";
+    if (i == MWaitCheckingFiles) message = "Checking the files";
+    if (i == MWaitWritingPlaylist) message = "Writing the playlist";
+    if (i == MGenreFirst + 17) message = "Rock";
+    if (i == MNoGenre) message = "None";
+    text += "\"" + message + "\"\r\n";
+  }
+  testkit::WriteText(folder + "\\melvoxEng.lng", text);
+}
+
+// The entry points the host emulator calls for a panel, reduced to what the
+// panel's own module offers: open, list, describe, close.
+MELVOXPanel* OpenedPanel = nullptr;
+HANDLE WINAPI TestOpenPlugin(int openFrom, INT_PTR item) {
+  OpenedPanel = new MELVOXPanel(openFrom, item);
+  return OpenedPanel;
+}
+void WINAPI TestClosePlugin(HANDLE panel) {
+  delete static_cast<MELVOXPanel*>(panel);
+  OpenedPanel = nullptr;
+}
+int WINAPI TestGetFindData(HANDLE panel, PluginPanelItem** items, int* count, int opMode) {
+  return static_cast<MELVOXPanel*>(panel)->GetFindData(items, count, opMode);
+}
+void WINAPI TestGetOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
+  info->StructSize = sizeof *info;
+  info->Flags = OPIF_ADDDOTS | OPIF_SHOWNAMESONLY | OPIF_REALNAMES;
+  info->StartSortMode = SM_UNSORTED;
+  info->PanelTitle = " MELVOX ";
+}
+
+int CountPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+  int n = 0;
+  for (const std::string& l : lines) n += l.compare(0, prefix.size(), prefix) == 0;
+  return n;
+}
+
+class PanelPlayerTest : public testing::Test {
+ protected:
+  PanelPlayerTest()
+      : pluginDir_(dir_.MakeDir("plugin")),
+        player_(dir_.MakeDir("player")),
+        registration_(player_.ExePath()) {}
+
+  void SetUp() override {
+    ASSERT_TRUE(registration_.Ok());
+    WriteLanguageFile(pluginDir_);
+    farhost::Options options = farhost::GtestOptions();
+    options.moduleName = pluginDir_ + "\\melvox.dll";
+    host_ = std::make_unique<farhost::Host>(options);
+    TakeStartupInfo(host_->StartupInfo());
+    savedOpt_ = Opt;
+    Opt = kDefaultOptions;
+    Opt.NoWinAMPStartup = 1;  // a test's player is started by the test
+    cache_ = std::make_unique<TitlesCache>();
+    TitlesCacheObject = cache_.get();
+    logPath_ = pluginDir_ + "\\melvox.log";
+    DebugLog.Attach(fopen(logPath_.c_str(), "w"));
+    player_.EnableJournal();
+    player_.EnableState();
+  }
+  void TearDown() override {
+    DebugLog.Close();
+    TitlesCacheObject = nullptr;
+    cache_.reset();
+    Opt = savedOpt_;
+    EXPECT_EQ(0, host_->OpenScreens());
+    TakeStartupInfo(nullptr);
+    host_.reset();
+    player_.Stop();
+  }
+
+  // A song of the given seconds at 128 kbps; tagged when title is given.
+  std::string Song(const std::string& name, int seconds, const char* title = nullptr) {
+    testkit::Bytes bytes = testkit::MpegAudio(testkit::MpegFormat(), seconds);
+    if (title != nullptr) {
+      testkit::Id3v1Fields fields;
+      fields.title = title;
+      fields.artist = "Band";
+      fields.genre = 17;
+      testkit::Bytes tag = testkit::Id3v1Record(fields);
+      bytes.insert(bytes.end(), tag.begin(), tag.end());
+    }
+    std::string path = dir_.File(name);
+    testkit::WriteBytes(path, bytes);
+    return path;
+  }
+  std::vector<std::string> Songs(int n) {
+    std::vector<std::string> songs;
+    for (int i = 1; i <= n; ++i) songs.push_back(Song("track" + std::to_string(i) + ".mp3", 60 + i));
+    return songs;
+  }
+  void StartWith(const std::vector<std::string>& songs) {
+    ASSERT_TRUE(player_.Start());
+    for (const std::string& s : songs) player_.PlayFile(s);
+  }
+  std::vector<std::string> Names(const MELVOXPanel& panel) {
+    std::vector<std::string> names;
+    for (int i = 0; i < panel.ItemsNumber; ++i) names.push_back(panel.Items[i].FindData.cFileName);
+    return names;
+  }
+  int TitleSteps() {
+    std::vector<std::string> journal = player_.ReadJournal();
+    return CountPrefix(journal, "WM_COMMAND 40048") + CountPrefix(journal, "WM_COMMAND 40154");
+  }
+  bool Logged(const std::string& text) {
+    DebugLog << LogFlush;
+    return testkit::ReadText(logPath_).find(text) != std::string::npos;
+  }
+
+  testkit::TempDir dir_;
+  std::string pluginDir_;
+  playerkit::PlayerProcess player_;
+  playerkit::PlayerRegistration registration_;
+  std::unique_ptr<farhost::Host> host_;
+  std::unique_ptr<TitlesCache> cache_;
+  std::string logPath_;
+  Options savedOpt_;
+};
+
+}  // namespace
+
+TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
+  std::vector<std::string> songs = {Song("one.mp3", 61), Song("two.mp3", 125, "Second Song"),
+                                    Song("three.mp3", 3599)};
+  StartWith(songs);
+  player_.Ipc(IPC_SETPLAYLISTPOS, 1);
+  MELVOXPanel panel(OPEN_DISKMENU, 0);
+
+  ASSERT_EQ(songs, Names(panel));
+  EXPECT_EQ(2, panel.Song);
+  EXPECT_STREQ("one", panel.Items[0].Description);
+  EXPECT_STREQ("Band - Second Song", panel.Items[1].Description);
+  EXPECT_STREQ("1:01", panel.Items[0].Owner);
+  EXPECT_STREQ("2:05", panel.Items[1].Owner);
+  EXPECT_STREQ("59:59", panel.Items[2].Owner);
+  ASSERT_EQ(6, panel.Items[1].CustomColumnNumber);
+  // Tag texts are the record's bytes up to the first NUL (the kit pads with NULs).
+  EXPECT_STREQ("Second Song", panel.Items[1].CustomColumnData[0]);
+  EXPECT_STREQ("Band", panel.Items[1].CustomColumnData[1]);
+  EXPECT_STREQ("Rock", panel.Items[1].CustomColumnData[5]);
+  EXPECT_EQ(0, panel.Items[0].CustomColumnNumber);
+  EXPECT_EQ(3, TitleSteps());
+
+  // The player is back on its song and still stopped.
+  playerkit::PlayerState state = player_.ReadState();
+  ASSERT_TRUE(state.valid);
+  EXPECT_EQ("stopped", state.state);
+  EXPECT_EQ(1, state.position);
+  EXPECT_EQ(songs, state.paths);
+
+  PluginPanelItem* items = nullptr;
+  int count = 0;
+  EXPECT_EQ(1, panel.GetFindData(&items, &count, 0));
+  ASSERT_EQ(3, count);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(static_cast<DWORD>(i + 1), items[i].NumberOfLinks);
+  EXPECT_EQ(0, CountPrefix(player_.ReadJournal(), "IPC_DELETE"));  // nothing was dropped
+  // Wait messages: a box titled MELVOX without buttons, screen restored after.
+  ASSERT_FALSE(host_->Messages().empty());
+  EXPECT_EQ("MELVOX", host_->Messages()[0].title);
+  EXPECT_TRUE(host_->Messages()[0].buttons.empty());
+  EXPECT_HOST_BALANCED(*host_);
+}
+
+TEST_F(PanelPlayerTest, OnlyUncachedSongsAreFetchedAndPlayingResumes) {
+  std::vector<std::string> songs = Songs(6);
+  for (int i : {0, 1, 5})
+    cache_->AddTitle(songs[i].c_str(), DupText("Cached"), DupText("9:99"));
+  StartWith(songs);
+  player_.Ipc(IPC_SETPLAYLISTPOS, 3);
+  player_.Command(WINAMP_BUTTON2);
+  player_.Ipc(IPC_JUMPTOTIME, 95000);
+  MELVOXPanel panel(OPEN_DISKMENU, 0);
+
+  EXPECT_EQ(3, TitleSteps());  // songs 3, 4 and 5
+  EXPECT_STREQ("Cached", panel.Items[0].Description);
+  EXPECT_STREQ("track3", panel.Items[2].Description);
+  EXPECT_STREQ("1:04", panel.Items[3].Owner);
+  playerkit::PlayerState state = player_.ReadState();
+  EXPECT_EQ("playing", state.state);
+  EXPECT_EQ(3, state.position);
+  LRESULT at = player_.Ipc(IPC_GETOUTPUTTIME, 0);
+  EXPECT_GE(at, 95000);
+  EXPECT_LT(at, 95000 + 5000);
+  EXPECT_TRUE(Logged("Restore playing... Song=4 SongPos=9"));
+
+  // Everything is cached now: the next build neither stops nor steps the player.
+  int steps = TitleSteps();
+  int stops = CountPrefix(player_.ReadJournal(), "WM_COMMAND 40047");
+  EXPECT_EQ(1, panel.MakeMELVOXPanelItems(false));
+  EXPECT_EQ(steps, TitleSteps());
+  EXPECT_EQ(stops, CountPrefix(player_.ReadJournal(), "WM_COMMAND 40047"));
+  EXPECT_EQ("playing", player_.ReadState().state);
+}
+
+TEST_F(PanelPlayerTest, MissingSongsAreDroppedFromPanelAndPlayer) {
+  std::vector<std::string> songs = Songs(5);
+  StartWith(songs);
+  DeleteFileA(songs[0].c_str());
+  DeleteFileA(songs[3].c_str());
+  farhost::Exports exports;
+  exports.OpenPlugin = TestOpenPlugin;
+  exports.ClosePlugin = TestClosePlugin;
+  exports.GetFindData = TestGetFindData;
+  exports.GetOpenPluginInfo = TestGetOpenPluginInfo;
+  host_->AttachPlugin(exports);
+  farhost::PassivePanel info;
+  info.kind = farhost::PassivePanel::Info;
+  host_->SetPassivePanel(info);
+  ASSERT_TRUE(host_->OpenFromDisksMenu(0));
+  ASSERT_NE(nullptr, OpenedPanel);
+  std::vector<std::string> kept = {songs[1], songs[2], songs[4]};
+  EXPECT_EQ(kept, Names(*OpenedPanel));
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(static_cast<DWORD>(i + 1), OpenedPanel->Items[i].NumberOfLinks);
+  EXPECT_STREQ("track5", OpenedPanel->Items[2].Description);
+  EXPECT_EQ(kept, player_.ReadState().paths);
+  EXPECT_TRUE(Logged("\nMELVOXPanel::RemoveEmptyItems: EmptyCount=2"));
+  EXPECT_EQ(1, host_->CountCalls("Control", "FCTL_REDRAWANOTHERPANEL"));
+  std::string shown = host_->RenderPanel();
+  EXPECT_NE(std::string::npos, shown.find("track5.mp3")) << shown;
+  EXPECT_EQ(std::string::npos, shown.find("track4.mp3")) << shown;
+  host_->ClosePanel();
+  EXPECT_EQ(nullptr, OpenedPanel);
+  EXPECT_HOST_BALANCED(*host_);
+}
+
+TEST_F(PanelPlayerTest, CaptionWithoutDotLeavesTitlesUnknown) {
+  player_.SetOption("nodotcaption", "1");
+  StartWith(Songs(2));
+  MELVOXPanel panel(OPEN_DISKMENU, 0);
+  ASSERT_EQ(2, panel.ItemsNumber);
+  EXPECT_EQ(nullptr, panel.Items[0].Description);
+  EXPECT_EQ(nullptr, panel.Items[1].Description);
+  EXPECT_EQ(0, cache_->Count);
+  EXPECT_TRUE(Logged("\nMELVOXPanel::MakeMELVOXPanelItems: file title(1)=unknown..."));
+  EXPECT_TRUE(Logged("\nMELVOXPanel::MakeMELVOXPanelItems: file title(2)=unknown..."));
+}
+
+TEST_F(PanelPlayerTest, PathLengthLimit) {
+  std::string base = "C:\\";
+  std::string p259 = base + std::string(259 - base.size() - 4, 'a') + ".mp3";
+  std::string p260 = base + std::string(260 - base.size() - 4, 'b') + ".mp3";
+  ASSERT_EQ(259u, p259.size());
+  Opt.ReadFileTitle = 0;
+  StartWith({p259});
+  MELVOXPanel panel(OPEN_DISKMENU, 0);
+  EXPECT_EQ((std::vector<std::string>{p259}), Names(panel));
+  player_.PlayFile(p260);
+  EXPECT_EQ(0, panel.MakeMELVOXPanelItems(false));
+  EXPECT_EQ((std::vector<std::string>{p259}), Names(panel));
+  EXPECT_TRUE(Logged("WinAMP playlist format not valid?!! }"));
+}
+
+TEST_F(PanelPlayerTest, PlayerThatVanishesDuringTheFetch) {
+  // The stand-in ends after a few more messages, in the middle of stepping.
+  std::vector<std::string> songs = Songs(6);
+  player_.SetOption("exitafter", "30");
+  StartWith(songs);
+  MELVOXPanel panel(OPEN_DISKMENU, 0);
+  EXPECT_TRUE(player_.WaitForExit(5000));
+  // Whatever was built stays consistent: every title known is a cached one.
+  for (int i = 0; i < panel.ItemsNumber; ++i) {
+    if (panel.Items[i].Description == nullptr) continue;
+    TitleEntry* cached = cache_->FindTitle(panel.Items[i].FindData.cFileName);
+    ASSERT_NE(nullptr, cached);
+    EXPECT_EQ(cached->Title, panel.Items[i].Description);
+  }
+  EXPECT_HOST_BALANCED(*host_);
+}
