@@ -447,13 +447,15 @@ int MELVOXPanel::GetFindData(PluginPanelItem** pPanelItem, int* pItemsNumber, in
 
 void MELVOXPanel::UpdateItems() {
   DebugLog << "\nMELVOXPanel::UpdateItems: handle=" << AsHandle(this) << " {" << LogFlush;
-  if (ItemsVerified == 1 || ItemsNumber == 0 || Items == nullptr) {
-    DebugLog << "\nMELVOXPanel::UpdateItems: Not needed... }" << LogFlush;
-    return;
-  }
+  // A requested rebuild comes first: an empty or already verified store
+  // must not swallow it (the rebuild marks its entries unverified).
   if (ReloadFromPlayer == 1) {
     ReloadFromPlayer = 0;
     MakeMELVOXPanelItems(false);
+  }
+  if (ItemsVerified == 1 || ItemsNumber == 0 || Items == nullptr) {
+    DebugLog << "\nMELVOXPanel::UpdateItems: Not needed... }" << LogFlush;
+    return;
   }
 
   bool dropped = false;

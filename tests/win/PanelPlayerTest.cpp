@@ -300,3 +300,23 @@ TEST_F(PanelPlayerTest, PlayerThatVanishesDuringTheFetch) {
   }
   EXPECT_HOST_BALANCED(*host_);
 }
+
+// Russian locale: tags and the player's caption are ANSI 1251; the panel's
+// titles and columns, and the cache, hold OEM 866.
+class PanelPlayerCp1251 : public PanelPlayerTest {};
+
+TEST_F(PanelPlayerCp1251, CyrillicTitlesAndTagsBecomeOem) {
+  ASSERT_EQ(1251u, GetACP());
+  const char ansiTitle[] = "\xcf\xe5\xf1\xed\xff";  // "Песня" in 1251
+  const char oemTitle[] = "\x8f\xa5\xe1\xad\xef";   // the same in 866
+  std::string song = Song("song.mp3", 90, ansiTitle);
+  StartWith({song});
+  MELVOXPanel panel(OPEN_DISKMENU, 0);
+  ASSERT_EQ(1, panel.ItemsNumber);
+  EXPECT_EQ(std::string("Band - ") + oemTitle, panel.Items[0].Description);
+  ASSERT_EQ(6, panel.Items[0].CustomColumnNumber);
+  EXPECT_STREQ(oemTitle, panel.Items[0].CustomColumnData[0]);
+  TitleEntry* cached = cache_->FindTitle(song.c_str());
+  ASSERT_NE(nullptr, cached);
+  EXPECT_EQ(std::string("Band - ") + oemTitle, cached->Title);
+}

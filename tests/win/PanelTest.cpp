@@ -402,6 +402,18 @@ TEST_F(PanelTest, ReloadFromPlayerRebuildsBeforeTheCheck) {
   panel.GetFindData(&items, &count, 0);
   EXPECT_EQ(3, count);
   EXPECT_EQ(0, panel.ReloadFromPlayer);
+
+  // Neither a verified nor an empty store ignores the request.
+  player_->playlist = {songs[2]};
+  panel.ReloadFromPlayer = 1;
+  panel.GetFindData(&items, &count, 0);
+  EXPECT_EQ(1, count);
+  MELVOXPanel empty(OPEN_FINDLIST, 0);
+  player_->playlist = songs;
+  empty.ReloadFromPlayer = 1;
+  empty.GetFindData(&items, &count, 0);
+  EXPECT_EQ(3, count);
+  EXPECT_EQ(1u, items[0].NumberOfLinks);
 }
 
 TEST_F(PanelTest, StoreGrowsAndSurvivesLargePlaylists) {
