@@ -1,0 +1,254 @@
+// Speed and memory of the playlist panel against a floor measured in the same
+// run. One scenario per process (peak working set only grows):
+//   melvox_bench panel <songs> <tags 0|1>
+//     a panel of <songs> songs from the player stand-in, every title cached;
+//     floor: reading the same playlist file, one directory search per path,
+//     and with tags the last 128 bytes of every file.
+//   melvox_bench cache <entries>
+//     loading a titles cache file of <entries> entries; floor: reading it whole.
+// Song files and cache files are made once in bench-data beside the program.
+#include "PlayerKit.h"
+#include "link/PlayerMessages.h"
+#include "TempDir.h"
+#include "panel/MELVOXPanel.h"
+#include "panel/TitlesCache.h"
+#include "plugin/HostInfo.h"
+#include "plugin/Options.h"
+#include "plugin/TextBuffer.h"
+#include "tags/TagRecord.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kSongsPerFolder = 500;
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+PROCESS_MEMORY_COUNTERS Memory() {
+  PROCESS_MEMORY_COUNTERS m = {};
+  m.cb = sizeof m;
+  GetProcessMemoryInfo(GetCurrentProcess(), &m, sizeof m);
+  return m;
+}
+
+std::string DataFolder() {
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  std::string folder = exe;
+  folder = folder.substr(0, folder.find_last_of('\\')) + "\\bench-data";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool WriteWhole(const std::string& path, const void* data, size_t size) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  BOOL ok = WriteFile(f, data, static_cast<DWORD>(size), &put, nullptr);
+  CloseHandle(f);
+  return ok && put == size;
+}
+
+// Song i: a tagged MPEG file in a folder of at most 500 songs (large folders
+// make every name lookup slow under Wine, for the floor as for the panel).
+std::string SongPath(const std::string& data, int i) {
+  char name[MAX_PATH];
+  FormatText(name, sizeof name, "%s\\songs\\%03d\\song %06d.mp3", data.c_str(),
+             i / kSongsPerFolder, i);
+  return name;
+}
+
+void MakeSongs(const std::string& data, int count) {
+  CreateDirectoryA((data + "\\songs").c_str(), nullptr);
+  unsigned char bytes[1024 + kTagRecordSize] = {0xFF, 0xFB, 0x90, 0x64};
+  for (int i = 0; i < count; ++i) {
+    std::string path = SongPath(data, i);
+    if (i % kSongsPerFolder == 0)
+      CreateDirectoryA(path.substr(0, path.find_last_of('\\')).c_str(), nullptr);
+    if (Exists(path)) continue;
+    char title[32];
+    FormatText(title, sizeof title, "Song %d", i);
+    BuildTagRecord(bytes + 1024, title, "Bench Artist", "Bench Album", "2001", "", 17);
+    WriteWhole(path, bytes, sizeof bytes);
+  }
+}
+
+int PanelScenario(int songs, bool tags) {
+  std::string data = DataFolder();
+  MakeSongs(data, songs);
+  std::string list = data + "\\list" + std::to_string(songs) + ".m3u";
+  if (!Exists(list)) {
+    std::string text;
+    for (int i = 0; i < songs; ++i) text += SongPath(data, i) + "\r\n";
+    WriteWhole(list, text.data(), text.size());
+  }
+
+  testkit::TempDir dir("melvox-bench");
+  playerkit::PlayerProcess player(dir.MakeDir("player"));
+  playerkit::PlayerRegistration registration(player.ExePath());
+  player.SetOption("playlist", list);
+  if (!player.Start(600000)) {
+    fprintf(stderr, "melvox_bench: the player stand-in did not start\n");
+    return 1;
+  }
+
+  Opt = kDefaultOptions;
+  Opt.ReadID3Tag = tags ? 1 : 0;
+  Opt.NoWinAMPStartup = 1;
+  std::string module = dir.File("melvox.dll");
+  TitlesCache* cache = new TitlesCache(module.c_str());
+  TitlesCacheObject = cache;
+  for (int i = 0; i < songs; ++i) {
+    char title[32];
+    FormatText(title, sizeof title, "Bench Artist - Song %d", i);
+    cache->AddTitle(SongPath(data, i).c_str(), DupText(title), DupText("0:00"));
+  }
+  cache->SortTitles();
+
+  SIZE_T before = Memory().WorkingSetSize;
+  double t0 = Now();
+  MELVOXPanel* panel = new MELVOXPanel(OPEN_DISKMENU, 0);
+  double t1 = Now();
+  PluginPanelItem* items = nullptr;
+  int count = 0;
+  panel->GetFindData(&items, &count, 0);
+  double t2 = Now();
+  SIZE_T peak = Memory().PeakWorkingSetSize;
+
+  // The floor: the same playlist read whole, one search per path, the tags.
+  double f0 = Now();
+  std::vector<char> text;
+  HANDLE f = CreateFileA(player.PlaylistPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  DWORD size = GetFileSize(f, nullptr);
+  text.resize(size + 1);
+  DWORD got = 0;
+  ReadFile(f, text.data(), size, &got, nullptr);
+  CloseHandle(f);
+  int found = 0;
+  size_t start = 0;
+  for (size_t i = 0; i < got; ++i) {
+    if (text[i] != '\n') continue;
+    std::string line(text.data() + start, i - start);
+    start = i + 1;
+    if (line.empty() || line[0] == '#') continue;
+    if (line.back() == '\r') line.pop_back();
+    if (tags) {
+      HANDLE song = CreateFileA(line.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+      if (song != INVALID_HANDLE_VALUE) {
+        unsigned char tag[kTagRecordSize];
+        DWORD read = 0;
+        SetFilePointer(song, -static_cast<LONG>(kTagRecordSize), nullptr, FILE_END);
+        ReadFile(song, tag, sizeof tag, &read, nullptr);
+        CloseHandle(song);
+      }
+    }
+    WIN32_FIND_DATAA fd;
+    HANDLE search = FindFirstFileA(line.c_str(), &fd);
+    if (search != INVALID_HANDLE_VALUE) {
+      ++found;
+      FindClose(search);
+    }
+  }
+  double f1 = Now();
+  // The player's own share of a build: writing its playlist file on request.
+  double w0 = Now();
+  player.Ipc(IPC_WRITEPLAYLIST);
+  double w1 = Now();
+
+  // What the store and its texts need in the host's 32-bit layout: 366 bytes
+  // per entry, plus with tags a six-pointer column array and five texts.
+  double expected = songs * (366.0 + (tags ? 6 * 4 + 31 * 4 + 5 : 0));
+  double used = static_cast<double>(peak > before ? peak - before : 0);
+  printf("panel songs=%d tags=%s entries=%d found=%d build=%.0fms listing=%.0fms total=%.0fms "
+         "playerWrite=%.0fms floor=%.0fms ratio=%.2f ratioWithoutPlayer=%.2f peakWSgrowth=%.0fKB "
+         "store+texts(32-bit)=%.0fKB entry(this build)=%uB\n",
+         songs, tags ? "on" : "off", count, found, t1 - t0, t2 - t1, t2 - t0, w1 - w0, f1 - f0,
+         (t2 - t0) / (f1 - f0), (t2 - t0 - (w1 - w0)) / (f1 - f0), used / 1024, expected / 1024,
+         static_cast<unsigned>(sizeof(PluginPanelItem)));
+  delete panel;
+  TitlesCacheObject = nullptr;
+  // The cache is not saved: nothing of the benchmark is meant to last.
+  cache->Release();
+  delete cache;
+  return count == songs ? 0 : 1;
+}
+
+int CacheScenario(int entries) {
+  std::string data = DataFolder();
+  std::string module = data + "\\cache" + std::to_string(entries) + ".dll";
+  std::string file = data + "\\cache" + std::to_string(entries) + ".fc0";
+  if (!Exists(file)) {
+    std::string bytes;
+    char text[MAX_PATH];
+    for (int i = 0; i < entries; ++i) {
+      int n = static_cast<int>(FormatText(text, sizeof text,
+                                          "C:\\Music\\Artist %04d\\Album\\%06d - Song.mp3",
+                                          i % 1000, i));
+      bytes.append(text, static_cast<size_t>(n) + 1);
+      n = static_cast<int>(FormatText(text, sizeof text, "%d:%02d", 3 + i % 5, i % 60));
+      bytes.append(text, static_cast<size_t>(n) + 1);
+      n = static_cast<int>(FormatText(text, sizeof text, "Artist %04d - Song %06d", i % 1000, i));
+      bytes.append(text, static_cast<size_t>(n) + 1);
+    }
+    WriteWhole(file, bytes.data(), bytes.size());
+  }
+  SIZE_T before = Memory().WorkingSetSize;
+  double t0 = Now();
+  TitlesCache* cache = new TitlesCache(module.c_str());
+  double t1 = Now();
+  SIZE_T peak = Memory().PeakWorkingSetSize;
+  int loaded = cache->Count;
+  cache->Release();  // not saved: the file stays as made
+  delete cache;
+
+  double f0 = Now();
+  HANDLE f = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  DWORD size = GetFileSize(f, nullptr);
+  std::vector<char> bytes(size);
+  DWORD got = 0;
+  ReadFile(f, bytes.data(), size, &got, nullptr);
+  CloseHandle(f);
+  int texts = 0;
+  for (DWORD i = 0; i < got; ++i) texts += bytes[i] == 0;
+  double f1 = Now();
+  printf("cache entries=%d loaded=%d texts=%d size=%luKB load=%.0fms floor=%.0fms ratio=%.1f "
+         "peakWSgrowth=%.0fKB\n",
+         entries, loaded, texts, static_cast<unsigned long>(size / 1024), t1 - t0, f1 - f0,
+         (t1 - t0) / (f1 - f0 > 0.001 ? f1 - f0 : 0.001),
+         static_cast<double>(peak > before ? peak - before : 0) / 1024);
+  return loaded == entries ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string what = argc > 1 ? argv[1] : "";
+  if (what == "panel" && argc > 3) return PanelScenario(atoi(argv[2]), atoi(argv[3]) != 0);
+  if (what == "cache" && argc > 2) return CacheScenario(atoi(argv[2]));
+  fprintf(stderr, "usage: melvox_bench panel <songs> <tags 0|1> | cache <entries>\n");
+  return 2;
+}
