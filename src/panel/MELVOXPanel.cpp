@@ -13,6 +13,7 @@
 #include "plugin/TextBuffer.h"
 #include "tags/Id3Tag.h"
 
+#include <limits.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -153,14 +154,19 @@ void MELVOXPanel::ReleaseColumns(PluginPanelItem* item) {
   item->CustomColumnNumber = 0;
 }
 
-MELVOXPanel::StoreResult MELVOXPanel::ReserveItems(int count) {
+MELVOXPanel::StoreResult MELVOXPanel::ReserveItems(int count, bool exact) {
   int needed = count + 1;  // the spare zeroed record
   if (ItemsMemory != nullptr && ItemsCapacity >= needed) {
     if (Items == nullptr) Items = static_cast<PluginPanelItem*>(GlobalLock(ItemsMemory));
     return Items != nullptr ? StoreOk : StoreNoLock;
   }
-  int grown = ItemsCapacity < 16 ? 16 : ItemsCapacity;
-  while (grown < needed) grown *= 2;
+  int grown = needed;
+  if (!exact) {
+    grown = ItemsCapacity < 16 ? 16 : ItemsCapacity;
+    while (grown < needed) grown = grown <= INT_MAX / 2 ? grown * 2 : needed;
+  }
+  if (static_cast<size_t>(grown) > static_cast<size_t>(-1) / sizeof(PluginPanelItem))
+    return StoreNoMemory;
   size_t bytes = static_cast<size_t>(grown) * sizeof(PluginPanelItem);
   HGLOBAL block;
   if (ItemsMemory == nullptr) {
@@ -262,6 +268,22 @@ int MELVOXPanel::MakeMELVOXPanelItems(bool fromOpenedFile) {
     return 0;
   }
   DWORD startTime = PanelClock();
+
+  // One counting pass over the mapped bytes lets the store be sized once,
+  // without the copies and spare room of step-by-step growth.
+  int songLines = 0;
+  {
+    PlaylistLines count(view.Data(), view.Size());
+    const unsigned char* line = nullptr;
+    size_t length = 0;
+    size_t pathLength = 0;
+    while (count.Next(&line, &length) && songLines < INT_MAX - 1) {
+      PlaylistLineKind kind = ClassifyPlaylistLine(line, length, &pathLength);
+      if (kind == PlaylistTooLong) break;
+      if (kind == PlaylistSong) ++songLines;
+    }
+  }
+  ReserveItems(songLines, true);  // a failure shows again, and is logged, below
 
   PlaylistLines lines(view.Data(), view.Size());
   const unsigned char* line = nullptr;

@@ -75,9 +75,10 @@ class MELVOXPanel {
 
  private:
   enum StoreResult { StoreOk, StoreNoMemory, StoreNoLock };
-  // Makes room for count entries plus the spare zeroed record; Items is
-  // locked afterwards (also on failure, when the block existed).
-  StoreResult ReserveItems(int count);
+  // Makes room for count entries plus the spare zeroed record, growing
+  // geometrically (or to exactly that when exact); Items is locked afterwards
+  // (also on failure, when the block existed).
+  StoreResult ReserveItems(int count, bool exact = false);
   // Releases every entry's columns and zeroes the records; ItemsNumber 0.
   void ClearItems();
   // Titles for the built entries: from the cache only, or fetched by stepping

@@ -8,6 +8,7 @@
 #include "SongFiles.h"
 #include "link/PlayerMessages.h"
 #include "TempDir.h"
+#include "panel/InfoLines.h"
 #include "panel/TitlesCache.h"
 #include "plugin/DebugLog.h"
 #include "plugin/HostInfo.h"
@@ -173,6 +174,15 @@ TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
   EXPECT_STREQ("Rock", panel.Items[1].CustomColumnData[5]);
   EXPECT_EQ(0, panel.Items[0].CustomColumnNumber);
   EXPECT_EQ(3, TitleSteps());
+  // Fetched titles belong to the cache; entries only point at them.
+  EXPECT_EQ(cache_->FindTitle(songs[1].c_str())->Title, panel.Items[1].Description);
+  EXPECT_EQ(3, panel.RedrawCountdown);
+  EXPECT_EQ(0, panel.ItemsVerified);
+  EXPECT_STREQ("Message 56", InfoLines[kInfoLinePlayerVersion].Text);
+  EXPECT_STREQ("2.50 (0x2050)", InfoLines[kInfoLinePlayerVersion].Data);
+  EXPECT_TRUE(Logged("\nMELVOXPanel::MELVOXPanel: WinAMP version 0x2050"));
+  EXPECT_TRUE(Logged("\nMELVOXPanel::MakeMELVOXPanelItems: Create MELVOX panel items, curent song=2"));
+  EXPECT_TRUE(Logged("\nMELVOXPanel::MakeMELVOXPanelItems: file title(2)=\"Band - Second Song\", 2:05"));
 
   // The player is back on its song and still stopped.
   playerkit::PlayerState state = player_.ReadState();
@@ -186,6 +196,11 @@ TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
   EXPECT_EQ(1, panel.GetFindData(&items, &count, 0));
   ASSERT_EQ(3, count);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(static_cast<DWORD>(i + 1), items[i].NumberOfLinks);
+  // The check filled the file data and kept the full path.
+  EXPECT_EQ(testkit::ReadBytes(songs[2]).size(), items[2].FindData.nFileSizeLow);
+  EXPECT_NE(0u, items[2].FindData.ftLastWriteTime.dwHighDateTime);
+  EXPECT_EQ(songs[2], items[2].FindData.cFileName);
+  EXPECT_STREQ("2:05", InfoLines[kInfoLineSongLength].Data);  // the current song's length
   EXPECT_EQ(0, CountPrefix(player_.ReadJournal(), "IPC_DELETE"));  // nothing was dropped
   // Wait messages: a box titled MELVOX without buttons, screen restored after.
   ASSERT_FALSE(host_->Messages().empty());

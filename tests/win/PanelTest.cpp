@@ -91,63 +91,6 @@ class PanelTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(PanelTest, BuildMakesOneEntryPerSongLineWithFetchedTitles) {
-  std::vector<std::string> songs = Songs(3);
-  player_->playlist = songs;
-  player_->titles[songs[1]] = "Artist - Second";
-  player_->position = 1;
-  MELVOXPanel panel(OPEN_DISKMENU, 0);
-
-  EXPECT_EQ(songs, Names(panel));  // "#EXTM3U" and "#EXTINF" lines are not songs
-  EXPECT_EQ(2, panel.Song);
-  EXPECT_EQ(3, panel.RedrawCountdown);
-  EXPECT_EQ(0, panel.ItemsVerified);
-  EXPECT_EQ(1, panel.InfoRefresh);
-  ASSERT_NE(nullptr, panel.Items[1].Description);
-  EXPECT_STREQ("song1", panel.Items[0].Description);
-  EXPECT_STREQ("Artist - Second", panel.Items[1].Description);
-  EXPECT_STREQ("3:35", panel.Items[2].Owner);
-  EXPECT_EQ(0, panel.Items[0].CustomColumnNumber);  // no tags in these files
-  EXPECT_EQ(0u, panel.Items[0].NumberOfLinks);      // numbered at the first listing
-  // Every fetched title went into the cache, which owns the texts.
-  ASSERT_NE(nullptr, cache_->FindTitle(songs[1].c_str()));
-  EXPECT_EQ(panel.Items[1].Description, cache_->FindTitle(songs[1].c_str())->Title);
-  // The player was stopped and is back on its song, still stopped.
-  EXPECT_EQ(1, player_->position);
-  EXPECT_EQ(0, player_->status);
-  EXPECT_EQ(0, host_.savedScreens);
-  EXPECT_STREQ("Version", InfoLines[kInfoLinePlayerVersion].Text);
-  EXPECT_STREQ("2.50 (0x2050)", InfoLines[kInfoLinePlayerVersion].Data);
-  EXPECT_TRUE(Logged("\nMELVOXPanel::MakeMELVOXPanelItems: Create MELVOX panel items, curent song=2"));
-  EXPECT_TRUE(Logged("\nMELVOXPanel::MakeMELVOXPanelItems: file title(2)=\"Artist - Second\", 3:35"));
-  EXPECT_TRUE(Logged("\nMELVOXPanel::MELVOXPanel: WinAMP version 0x2050"));
-}
-
-TEST_F(PanelTest, TitlesFetchedOnlyForUncachedSongsAndPlayingResumes) {
-  std::vector<std::string> songs = Songs(5);
-  player_->playlist = songs;
-  for (int i : {0, 1, 4}) cache_->AddTitle(songs[i].c_str(), DupText("cached"), DupText("1:00"));
-  player_->position = 3;
-  player_->status = 1;
-  player_->timeMs = 95000;
-  MELVOXPanel panel(OPEN_DISKMENU, 0);
-
-  EXPECT_EQ(2, player_->titleSteps);  // songs 3 and 4 only
-  EXPECT_STREQ("cached", panel.Items[4].Description);
-  EXPECT_STREQ("song3", panel.Items[2].Description);
-  EXPECT_EQ(3, player_->position);
-  EXPECT_EQ(1, player_->status);
-  EXPECT_EQ(95000, player_->timeMs);
-  EXPECT_TRUE(Logged("\nMELVOXPanel::MakeMELVOXPanelItems: Restore playing... Song=4 SongPos=95000"));
-
-  // A second build of the same playlist needs the player for nothing but the file.
-  size_t journal = player_->journal.size();
-  EXPECT_EQ(1, panel.MakeMELVOXPanelItems(false));
-  EXPECT_EQ(2, player_->titleSteps);
-  EXPECT_EQ(0u, player_->Count("cmd 40047") - 1);  // stopped once, during the first build
-  EXPECT_LT(journal, player_->journal.size());
-}
-
 TEST_F(PanelTest, ReadFileTitleOffTakesTitlesOnlyFromTheCache) {
   Opt.ReadFileTitle = 0;
   std::vector<std::string> songs = Songs(2);
@@ -300,44 +243,6 @@ TEST_F(PanelTest, ProgressShownAfterFiveSeconds) {
   EXPECT_EQ(static_cast<DWORD>(FMSG_KEEPBACKGROUND), progress[1].flags);
   EXPECT_EQ("From cache", progress[2].items[2]);
   EXPECT_EQ(0, progress[2].buttons);
-}
-
-TEST_F(PanelTest, ListingNumbersEntriesAndDropsMissingFiles) {
-  std::vector<std::string> songs = Songs(5);
-  player_->playlist = songs;
-  MELVOXPanel panel(OPEN_DISKMENU, 0);
-  DeleteFileA(songs[1].c_str());
-  DeleteFileA(songs[3].c_str());
-  host_.anotherPanelType = PTYPE_INFOPANEL;
-  size_t journal = player_->journal.size();
-
-  PluginPanelItem* items = nullptr;
-  int count = -1;
-  EXPECT_EQ(1, panel.GetFindData(&items, &count, 0));
-  ASSERT_EQ(3, count);
-  EXPECT_EQ(panel.Items, items);
-  std::vector<std::string> kept = {songs[0], songs[2], songs[4]};
-  EXPECT_EQ(kept, Names(panel));
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(static_cast<DWORD>(i + 1), items[i].NumberOfLinks);
-    EXPECT_EQ(1000u, items[i].FindData.nFileSizeLow);
-    EXPECT_NE(0u, items[i].FindData.ftLastWriteTime.dwHighDateTime);
-  }
-  EXPECT_STREQ("song5", items[2].Description);  // titles move with their entries
-  EXPECT_EQ(1, panel.ItemsVerified);
-  EXPECT_EQ(kept, player_->playlist);  // the player's playlist rewritten to match
-  EXPECT_EQ(1u, player_->Count("ipc 101"));
-  EXPECT_LT(journal, player_->journal.size());
-  EXPECT_EQ((std::vector<int>{FCTL_GETANOTHERPANELINFO, FCTL_REDRAWANOTHERPANEL}), host_.controls);
-  EXPECT_TRUE(Logged("\nMELVOXPanel::RemoveEmptyItems: EmptyCount=2"));
-  EXPECT_STREQ("3:35", InfoLines[kInfoLineSongLength].Data);
-  EXPECT_EQ(0, host_.savedScreens);
-
-  // Verified entries: the next listing does no work at all.
-  journal = player_->journal.size();
-  EXPECT_EQ(1, panel.GetFindData(&items, &count, 0));
-  EXPECT_EQ(3, count);
-  EXPECT_TRUE(Logged("\nMELVOXPanel::UpdateItems: Not needed... }"));
 }
 
 TEST_F(PanelTest, ListingWithEveryFilePresentLeavesThePlayerAlone) {
