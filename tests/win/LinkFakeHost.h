@@ -22,6 +22,7 @@ class LinkFakeHost {
     int x1, y1, x2, y2;
     std::string help;
     std::vector<FarDialogItem> items;  // as the plug-in handed them in
+    int openScreens;  // screens saved and not yet restored when the dialog ran
   };
   struct MessageCall {
     DWORD flags;
@@ -69,7 +70,8 @@ class LinkFakeHost {
                                 FarDialogItem* items, int count) {
     LinkFakeHost& self = *current_;
     self.moduleNumbers.push_back(module);
-    self.dialogs.push_back({x1, y1, x2, y2, help ? help : "", {items, items + count}});
+    self.dialogs.push_back(
+        {x1, y1, x2, y2, help ? help : "", {items, items + count}, self.saves - self.restores});
     if (self.dialogAnswers.empty()) return -1;
     DialogScript script = self.dialogAnswers.front();
     self.dialogAnswers.erase(self.dialogAnswers.begin());
