@@ -2,12 +2,15 @@
 
 #include "plugin/TextBuffer.h"
 
-size_t FormatPlayerVersion(uint32_t version, char* buf, size_t size) {
-  if (version == 0) return CopyText(buf, size, "???");
+void FormatPlayerVersion(unsigned long version, char* buf, size_t size) {
+  if (version == 0) {
+    CopyText(buf, size, "???");
+    return;
+  }
   char major[16];
   char minor[16];
   FormatText(major, sizeof major, "%x", static_cast<unsigned>(version));
   FormatText(minor, sizeof minor, "%x", static_cast<unsigned>(version & 0xFFF));
   minor[2] = '\0';  // at most two digits; "%x" of a non-zero value has at least one
-  return FormatText(buf, size, "%c.%s (0x%x)", major[0], minor, static_cast<unsigned>(version));
+  FormatText(buf, size, "%c.%s (0x%x)", major[0], minor, static_cast<unsigned>(version));
 }

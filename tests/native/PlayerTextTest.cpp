@@ -30,7 +30,7 @@ TEST(SongLength, MinutesBelowAnHourHoursFromThenOn) {
 
 TEST(PlayerVersion, MajorDotTwoMinorDigitsAndTheHexNumber) {
   struct Case {
-    uint32_t version;
+    unsigned long version;
     const char* text;
   } cases[] = {
       {0x1551, "1.55 (0x1551)"}, {0x2050, "2.50 (0x2050)"}, {0x2006, "2.6 (0x2006)"},
