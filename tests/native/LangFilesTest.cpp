@@ -121,6 +121,18 @@ TEST_P(HelpFiles, HoldEveryTopicAndNoDeadLink) {
     EXPECT_EQ(1u, topics.count(topic)) << topic;
   }
 
+  // "#" switches highlighting on and off within a line ("##" is a literal one):
+  // an odd count leaves the rest of the topic highlighted.
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string line = lines[i];
+    for (size_t at = line.find("##"); at != std::string::npos; at = line.find("##", at)) {
+      line.erase(at, 2);
+    }
+    size_t marks = 0;
+    for (char c : line) marks += c == '#';
+    EXPECT_EQ(0u, marks % 2) << "line " << i + 1 << ": " << lines[i];
+  }
+
   std::stringstream all;
   for (const std::string& line : lines) all << line << '\n';
   std::string text = all.str();
