@@ -8,15 +8,6 @@
 
 #include <string>
 
-TEST(DialogTemplate, RecordIsPackedWithPointerSizedSelectedAndData) {
-  EXPECT_EQ(0u, offsetof(DialogItemTemplate, Type));
-  EXPECT_EQ(5u, offsetof(DialogItemTemplate, Focus));
-  EXPECT_EQ(6u, offsetof(DialogItemTemplate, Selected));
-  EXPECT_EQ(6u + sizeof(void*), offsetof(DialogItemTemplate, Flags));
-  EXPECT_EQ(10u + sizeof(void*), offsetof(DialogItemTemplate, DefaultButton));
-  EXPECT_EQ(11u + sizeof(void*), offsetof(DialogItemTemplate, Data));
-}
-
 TEST(DialogTemplate, ExpandWidensFieldsAndResolvesTexts) {
   LinkFakeHost host;
   std::string longText(600, 'x');

@@ -120,12 +120,19 @@ TEST_F(PlayerStandIn, PlayerThatNeverGoesOnlineIsGivenUpAtTheDialog) {
   EXPECT_EQ(0, StartPlayer(playerPath, &window_, &version_));
   ASSERT_EQ(1u, host_.dialogs.size());
   EXPECT_EQ("MELVOXWait", host_.dialogs[0].help);
+  EXPECT_EQ(0, host_.dialogs[0].openScreens);  // the notice is gone before anyone is asked
+  EXPECT_EQ(1, host_.saves);
+  EXPECT_EQ(1, host_.restores);
   // Its window is there; it just does not count as online.
   EXPECT_NE(nullptr, window_);
   EXPECT_EQ(0u, version_);
   EXPECT_TRUE(FindPlayerWindow(&window_, &version_));
   EXPECT_EQ(0u, version_);
-  EXPECT_NE(std::string::npos, log_.Text().find("Can't detect WinAMP on line..."));
+  EXPECT_EQ(
+      "\r\nMELVOXPanel::LoadWinAMP: Loading..."
+      "\r\nMELVOXPanel::LoadWinAMP: Loaded... "
+      "\r\nMELVOXPanel::LoadWinAMP: Can't detect WinAMP on line...",
+      log_.Text());
 }
 
 TEST_F(PlayerStandIn, NoWinAMPStartupStartsNothing) {

@@ -164,25 +164,6 @@ TEST_F(LoadPlayer, NothingToStartWithoutAPath) {
   EXPECT_EQ("", log_.Text());
 }
 
-TEST_F(LoadPlayer, NoWinAMPStartupGoesOnWithoutLookingOrStarting) {
-  Opt.NoWinAMPStartup = 1;
-  EXPECT_EQ(1, StartPlayer("C:\\nowhere\\winamp.exe", &window_, &version_));
-  EXPECT_EQ(0, host_.saves);
-  EXPECT_TRUE(host_.messages.empty());
-  EXPECT_EQ(0, FakeSleep::Calls);
-  EXPECT_EQ("", log_.Text());
-}
-
-TEST_F(LoadPlayer, RunningPlayerIsUsedWithoutAnyNotice) {
-  TestPlayerWindow player;
-  EXPECT_EQ(1, StartPlayer("C:\\nowhere\\winamp.exe", &window_, &version_));
-  EXPECT_EQ(player.Get(), window_);
-  EXPECT_EQ(TestPlayerWindow::Version, version_);
-  EXPECT_EQ(0, host_.saves);
-  EXPECT_TRUE(host_.messages.empty());
-  EXPECT_EQ("", log_.Text());
-}
-
 TEST_F(LoadPlayer, ProgramThatCannotStartRestoresTheScreen) {
   TempFolder folder;
   std::string notAProgram = folder.Add("winamp.exe");  // empty file
@@ -202,25 +183,5 @@ TEST_F(LoadPlayer, ProgramThatCannotStartRestoresTheScreen) {
   EXPECT_EQ(
       "\r\nMELVOXPanel::LoadWinAMP: Loading..."
       "\r\nMELVOXPanel::LoadWinAMP: Can't load WinAMP!!!",
-      log_.Text());
-}
-
-TEST_F(LoadPlayer, StartedProgramThatNeverAnswersLeadsToTheWaitDialog) {
-  char system[MAX_PATH];
-  GetSystemDirectoryA(system, sizeof system);
-  std::string program = std::string(system) + "\\hostname.exe";  // starts, ends, no window
-  if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP();
-  Opt.WaitTime = 5;
-  host_.dialogAnswers = {[](FarDialogItem*, int) { return 9; }};
-  EXPECT_EQ(0, StartPlayer(program.c_str(), &window_, &version_));
-  EXPECT_EQ(5, FakeSleep::Calls);
-  ASSERT_EQ(1u, host_.dialogs.size());
-  EXPECT_EQ(0, host_.dialogs[0].openScreens);  // the notice is gone before anyone is asked
-  EXPECT_EQ(1, host_.saves);
-  EXPECT_EQ(1, host_.restores);
-  EXPECT_EQ(
-      "\r\nMELVOXPanel::LoadWinAMP: Loading..."
-      "\r\nMELVOXPanel::LoadWinAMP: Loaded... "
-      "\r\nMELVOXPanel::LoadWinAMP: Can't detect WinAMP on line...",
       log_.Text());
 }
