@@ -1,0 +1,345 @@
+// The host services in direct-link mode: the test calls them as a plug-in would.
+#include "FarHostGtest.h"
+#include "TestFolder.h"
+
+#include <stdexcept>
+
+using farhost::DialogAnswer;
+using farhost::Host;
+using farhost::Options;
+using hosttest::TestFolder;
+
+namespace {
+
+// Options whose failures are collected instead of failing the test.
+Options Collecting(std::vector<std::string>* seen) {
+  Options o;
+  o.onFailure = [seen](const std::string& text) { seen->push_back(text); };
+  return o;
+}
+
+bool Mentions(const std::vector<std::string>& texts, const std::string& part) {
+  for (const std::string& t : texts)
+    if (t.find(part) != std::string::npos) return true;
+  return false;
+}
+
+int ShowMessage(const PluginStartupInfo* info, std::vector<const char*> items, int buttons) {
+  return info->Message(info->ModuleNumber, 0, nullptr, items.data(), static_cast<int>(items.size()), buttons);
+}
+
+}  // namespace
+
+TEST(HostLanguage, ParsesMessagesInFileOrder) {
+  struct Case {
+    const char* text;
+    bool found;
+    const char* language;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {".Language=English,English\r\n\"One\"\r\n\"Two\"\r\n", true, "English", {"One", "Two"}},
+      {"// comment\n.Language=Russian,Russian (x)\n\n.Options x\nMLabel\n\"A\"\n  \"indented\"\n\"\"\n", true,
+       "Russian", {"A", ""}},
+      {".Language=English\n\"keeps \\n and \\\\ as typed\"", true, "English", {"keeps \\n and \\\\ as typed"}},
+      {"\"no language line\"\n", false, "", {"no language line"}},
+  };
+  for (const Case& c : cases) {
+    std::string language;
+    std::vector<std::string> messages;
+    EXPECT_EQ(c.found, farhost::ParseLanguageFile(c.text, &language, &messages)) << c.text;
+    EXPECT_EQ(c.language, language) << c.text;
+    EXPECT_EQ(c.messages, messages) << c.text;
+  }
+}
+
+TEST(HostLanguage, PicksTheFileOfTheLanguageAndMarksUnknownNumbers) {
+  TestFolder folder;
+  folder.Write("plugEng.lng", ".Language=English,English\n\"Hello\"\n\"Bye\"\n");
+  folder.Write("plugRus.lng", ".Language=Russian,Russian\n\"Privet\"\n");
+  struct Case {
+    const char* language;
+    const char* first;
+  } cases[] = {{"Russian", "Privet"}, {"English", "Hello"}, {"German", "Hello"}};
+  for (const Case& c : cases) {
+    std::vector<std::string> seen;
+    Options o = Collecting(&seen);
+    o.moduleName = folder.Path() + "\\plug.dll";
+    o.language = c.language;
+    Host host(o);
+    const PluginStartupInfo* info = host.StartupInfo();
+    const char* first = info->GetMsg(info->ModuleNumber, 0);
+    EXPECT_STREQ(c.first, first) << c.language;
+    const char* missing = info->GetMsg(info->ModuleNumber, 999);
+    EXPECT_STREQ("<no message 999>", missing);
+    EXPECT_TRUE(Mentions(seen, "GetMsg 999"));
+    info->GetMsg(info->ModuleNumber, 1);
+    EXPECT_STREQ(c.first, first) << "texts stay put while the Host lives";
+    EXPECT_EQ(3, host.CountCalls("GetMsg"));
+  }
+}
+
+TEST(HostStartup, RecordIsCompleteAndRegistryKeyIsPrivate) {
+  std::string key;
+  {
+    Options o = farhost::GtestOptions();
+    o.moduleName = "C:\\plugins\\melvox\\melvox.dll";
+    Host host(o);
+    const PluginStartupInfo* info = host.StartupInfo();
+    EXPECT_EQ(static_cast<int>(sizeof(PluginStartupInfo)), info->StructSize);
+    EXPECT_STREQ("C:\\plugins\\melvox\\melvox.dll", info->ModuleName);
+    key = info->RootKey;
+    EXPECT_EQ(0u, key.find("Software\\MelvoxTest\\"));
+    EXPECT_NE(nullptr, info->Menu);
+    EXPECT_NE(nullptr, info->FreeDirList);
+    EXPECT_THROW(Host second, std::logic_error);
+    HKEY k;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (key + "\\Sub").c_str(), 0, nullptr, 0,
+                                             KEY_WRITE, nullptr, &k, nullptr));
+    RegCloseKey(k);
+  }
+  HKEY k;
+  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k))
+      << "the test's key tree goes with the Host";
+  Host next(farhost::GtestOptions());
+  EXPECT_NE(key, next.RootKey());
+}
+
+TEST(HostMessages, AnswersComeFromTheQueueInOrder) {
+  Host host(farhost::GtestOptions());
+  const PluginStartupInfo* info = host.StartupInfo();
+  host.AnswerMessage(1);
+  host.AnswerMessage(-1);
+  EXPECT_EQ(1, ShowMessage(info, {"Title", "line", "Yes", "No"}, 2));
+  EXPECT_EQ(-1, ShowMessage(info, {"Title", "Ok"}, 1));
+  ASSERT_EQ(2u, host.Messages().size());
+  const farhost::MessageRecord& m = host.Messages()[0];
+  EXPECT_EQ("Title", m.title);
+  EXPECT_EQ(std::vector<std::string>{"line"}, m.lines);
+  EXPECT_EQ((std::vector<std::string>{"Yes", "No"}), m.buttons);
+  EXPECT_EQ(1, m.result);
+  EXPECT_EQ("Message\n"
+            "+---- Title -----+\n"
+            "|      line      |\n"
+            "| [ Yes ] [ No ] |\n"
+            "+----------------+\n",
+            farhost::RenderMessage(m));
+  EXPECT_HOST_BALANCED(host);
+}
+
+TEST(HostMessages, BoxWithoutButtonsStaysUntilItsScreenIsRestored) {
+  Host host(farhost::GtestOptions());
+  const PluginStartupInfo* info = host.StartupInfo();
+  HANDLE screen = info->SaveScreen(0, 0, -1, -1);
+  EXPECT_EQ(1, host.OpenScreens());
+  EXPECT_EQ(-1, ShowMessage(info, {"MELVOX", "Please wait"}, 0));
+  EXPECT_NE(std::string::npos, host.RenderVisibleMessages().find("Please wait"));
+  info->RestoreScreen(screen);
+  EXPECT_EQ("", host.RenderVisibleMessages());
+  EXPECT_EQ(0, host.OpenScreens());
+  EXPECT_HOST_BALANCED(host);
+}
+
+TEST(HostMessages, FaultsAreNamedAndNeverHang) {
+  std::vector<std::string> seen;
+  Host host(Collecting(&seen));
+  const PluginStartupInfo* info = host.StartupInfo();
+  EXPECT_EQ(-1, ShowMessage(info, {"Delete", "Sure?", "Yes", "No"}, 2));
+  EXPECT_TRUE(Mentions(seen, "unexpected message box \"Delete\": no answer was scripted"));
+  host.AnswerMenu(0);
+  EXPECT_EQ(-1, ShowMessage(info, {"Copy", "Ok"}, 1));
+  EXPECT_TRUE(Mentions(seen, "the next scripted answer is for a menu"));
+  host.AnswerMessage(5);
+  EXPECT_EQ(-1, ShowMessage(info, {"Copy", "Ok"}, 1)) << "menu answer still first";
+  EXPECT_EQ(-1, ShowMessage(info, {"Only a title"}, 2));
+  EXPECT_TRUE(Mentions(seen, "1 items and 2 buttons"));
+  EXPECT_EQ(-1, info->Message(info->ModuleNumber + 1, 0, nullptr, nullptr, 0, 0));
+  EXPECT_TRUE(Mentions(seen, "PluginNumber is not the ModuleNumber"));
+  EXPECT_FALSE(host.CheckBalanced());
+  EXPECT_TRUE(Mentions(seen, "scripted menu answer was never used"));
+}
+
+TEST(HostDialogs, AnswersAreWrittenBackAsTheHostDoes) {
+  Host host(farhost::GtestOptions());
+  const PluginStartupInfo* info = host.StartupInfo();
+  FarDialogItem items[8];
+  memset(items, 0, sizeof items);
+  int types[8] = {DI_DOUBLEBOX, DI_EDIT, DI_FIXEDIT, DI_CHECKBOX, DI_RADIOBUTTON, DI_RADIOBUTTON, DI_BUTTON, DI_BUTTON};
+  for (int i = 0; i < 8; ++i) items[i].Type = types[i];
+  strcpy(items[0].Data, "Tags");
+  strcpy(items[1].Data, "old");
+  items[2].X1 = 10;
+  items[2].X2 = 13;  // four characters wide
+  items[3].Selected = 1;
+  items[4].Flags = DIF_GROUP;
+  items[4].Selected = 1;
+  strcpy(items[6].Data, "Ok");
+  host.AnswerDialog(DialogAnswer().Type(1, "new title").Type(2, "2026-12").Toggle(3).Check(5).Press(6));
+  host.AnswerDialog(DialogAnswer().Type(1, "typed then Esc"));
+  EXPECT_EQ(6, info->Dialog(info->ModuleNumber, -1, -1, 40, 10, "Tags", items, 8));
+  EXPECT_STREQ("new title", items[1].Data);
+  EXPECT_STREQ("2026", items[2].Data) << "a fixed field does not grow";
+  EXPECT_EQ(0, items[3].Selected);
+  EXPECT_EQ(0, items[4].Selected) << "picking a radio button clears its group";
+  EXPECT_EQ(1, items[5].Selected);
+  EXPECT_EQ(-1, info->Dialog(info->ModuleNumber, -1, -1, 40, 10, "Tags", items, 8));
+  EXPECT_STREQ("typed then Esc", items[1].Data);
+  ASSERT_EQ(2u, host.Dialogs().size());
+  EXPECT_EQ("old", host.Dialogs()[0].shown[1].data);
+  EXPECT_EQ("new title", host.Dialogs()[0].closed[1].data);
+  EXPECT_HOST_BALANCED(host);
+}
+
+TEST(HostDialogs, AnswersThatDoNotFitTheItemsFail) {
+  std::vector<std::string> seen;
+  Host host(Collecting(&seen));
+  const PluginStartupInfo* info = host.StartupInfo();
+  FarDialogItem items[2];
+  memset(items, 0, sizeof items);
+  items[0].Type = DI_TEXT;
+  items[1].Type = DI_BUTTON;
+  host.AnswerDialog(DialogAnswer().Type(0, "x").Toggle(1).Press(7));
+  EXPECT_EQ(-1, info->Dialog(info->ModuleNumber, 0, 0, 20, 5, nullptr, items, 2));
+  EXPECT_TRUE(Mentions(seen, "item 0 is not an edit field"));
+  EXPECT_TRUE(Mentions(seen, "item 1 is not a check box"));
+  EXPECT_TRUE(Mentions(seen, "scripted button 7 is not an item"));
+}
+
+TEST(HostMenus, ChoicesSeparatorsAndBreakKeys) {
+  std::vector<std::string> seen;
+  Host host(Collecting(&seen));
+  const PluginStartupInfo* info = host.StartupInfo();
+  FarMenuItem items[3];
+  memset(items, 0, sizeof items);
+  strcpy(items[0].Text, "&Play");
+  items[1].Separator = 1;
+  strcpy(items[2].Text, "Stop");
+  int breakKeys[] = {VK_F4, VK_DELETE, 0};
+  int code = 99;
+  host.AnswerMenu(2);
+  host.AnswerMenu(0, 1);
+  host.AnswerMenu(1);
+  EXPECT_EQ(2, info->Menu(info->ModuleNumber, -1, -1, 0, 0, "Player", nullptr, nullptr, breakKeys, &code, items, 3));
+  EXPECT_EQ(-1, code);
+  EXPECT_EQ(0, info->Menu(info->ModuleNumber, -1, -1, 0, 0, "Player", nullptr, nullptr, breakKeys, &code, items, 3));
+  EXPECT_EQ(1, code);
+  EXPECT_TRUE(seen.empty());
+  EXPECT_EQ(-1, info->Menu(info->ModuleNumber, -1, -1, 0, 0, "Player", nullptr, nullptr, nullptr, nullptr, items, 3));
+  EXPECT_TRUE(Mentions(seen, "menu \"Player\": scripted item 1 cannot be chosen"));
+  EXPECT_EQ("Menu\n+- Player -+\n|   Play   |\n|----------|\n|   Stop   |\n+----------+\n",
+            farhost::RenderMenu(host.Menus()[0]));
+}
+
+TEST(HostScreens, EveryScreenIsRestoredExactlyOnce) {
+  std::vector<std::string> seen;
+  Host host(Collecting(&seen));
+  const PluginStartupInfo* info = host.StartupInfo();
+  HANDLE a = info->SaveScreen(0, 0, -1, -1);
+  HANDLE b = info->SaveScreen(0, 0, 10, 5);
+  EXPECT_NE(a, b);
+  info->RestoreScreen(b);
+  info->RestoreScreen(b);
+  EXPECT_TRUE(Mentions(seen, "not a screen that SaveScreen returned, or restored already"));
+  EXPECT_EQ(1, host.OpenScreens());
+  EXPECT_FALSE(host.CheckBalanced());
+  EXPECT_TRUE(Mentions(seen, "screen #1 saved by SaveScreen was never restored"));
+}
+
+TEST(HostDirLists, RecursiveRelativeToTheParentAndFreedOnce) {
+  TestFolder folder;
+  std::string music = folder.Mkdir("Music");
+  folder.Mkdir("Music\\Live");
+  folder.Write("Music\\a.mp3", "a");
+  folder.Write("Music\\Live\\b.mp3", "bb");
+  std::vector<std::string> seen;
+  Host host(Collecting(&seen));
+  const PluginStartupInfo* info = host.StartupInfo();
+  PluginPanelItem* items = nullptr;
+  int n = -1;
+  ASSERT_EQ(1, info->GetDirList((music + "\\").c_str(), &items, &n));
+  std::vector<std::string> names;
+  for (int i = 0; i < n; ++i) names.push_back(items[i].FindData.cFileName);
+  EXPECT_EQ((std::vector<std::string>{"Music\\a.mp3", "Music\\Live", "Music\\Live\\b.mp3"}), names);
+  EXPECT_TRUE(items[1].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(2u, items[2].FindData.nFileSizeLow);
+  EXPECT_EQ(1, host.OpenDirLists());
+  info->FreeDirList(items);
+  EXPECT_TRUE(seen.empty());
+  info->FreeDirList(items);
+  EXPECT_TRUE(Mentions(seen, "FreeDirList with a list that GetDirList did not return, or freed already"));
+  EXPECT_EQ(0, info->GetDirList((folder.Path() + "\\none").c_str(), &items, &n));
+  EXPECT_EQ(nullptr, items);
+  EXPECT_EQ(0, n);
+  ASSERT_EQ(1, info->GetDirList(folder.Mkdir("Empty").c_str(), &items, &n));
+  EXPECT_EQ(0, n);
+  EXPECT_FALSE(host.CheckBalanced()) << "an empty list must be freed too";
+  EXPECT_TRUE(Mentions(seen, "dir list of 0 items from GetDirList was never freed"));
+}
+
+TEST(HostChecks, DestructorReportsWhatNobodyChecked) {
+  std::vector<std::string> seen;
+  {
+    Host host(Collecting(&seen));
+    host.StartupInfo()->SaveScreen(0, 0, -1, -1);
+    host.AnswerMessage(0);
+  }
+  EXPECT_TRUE(Mentions(seen, "never restored"));
+  EXPECT_TRUE(Mentions(seen, "scripted message answer was never used"));
+}
+
+namespace direct {
+
+const PluginStartupInfo* given = nullptr;
+PluginPanelItem item;
+int closed = 0;
+bool failListing = false;
+
+void WINAPI SetStartupInfo(const PluginStartupInfo* info) { given = info; }
+HANDLE WINAPI OpenPlugin(int, INT_PTR) { return reinterpret_cast<HANDLE>(&item); }
+void WINAPI ClosePlugin(HANDLE) { ++closed; }
+int WINAPI GetFindData(HANDLE, PluginPanelItem** items, int* count, int) {
+  if (failListing) return 0;
+  memset(&item, 0, sizeof item);
+  strcpy(item.FindData.cFileName, "one.mp3");
+  *items = &item;
+  *count = 1;
+  return 1;
+}
+void WINAPI GetOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
+  EXPECT_EQ(0, info->StructSize) << "the plug-in sets StructSize";
+  info->StructSize = sizeof *info;
+  info->PanelTitle = " Direct ";
+}
+
+}  // namespace direct
+
+TEST(HostDirectLink, LinkedEntryPointsDriveTheFlows) {
+  {
+    Host host(farhost::GtestOptions());
+    farhost::Exports e;
+    e.SetStartupInfo = direct::SetStartupInfo;
+    e.OpenPlugin = direct::OpenPlugin;
+    e.ClosePlugin = direct::ClosePlugin;
+    e.GetFindData = direct::GetFindData;
+    e.GetOpenPluginInfo = direct::GetOpenPluginInfo;
+    host.AttachPlugin(e);
+    EXPECT_EQ(host.StartupInfo(), direct::given);
+    ASSERT_TRUE(host.OpenFromDisksMenu(0));
+    EXPECT_EQ(" Direct ", host.RenderTitle());
+    ASSERT_EQ(1u, host.Rows().size()) << "no \"..\" without OPIF_ADDDOTS";
+    EXPECT_EQ("one.mp3", host.Rows()[0].name);
+    EXPECT_EQ(0, host.PressKey(VK_F3)) << "no ProcessKey: not handled";
+  }
+  EXPECT_EQ(1, direct::closed) << "the Host closes what is open when it dies";
+  direct::failListing = true;
+  {
+    Host host(farhost::GtestOptions());
+    farhost::Exports e;
+    e.OpenPlugin = direct::OpenPlugin;
+    e.ClosePlugin = direct::ClosePlugin;
+    e.GetFindData = direct::GetFindData;
+    host.AttachPlugin(e);
+    EXPECT_FALSE(host.OpenFromDisksMenu(0)) << "a panel whose first listing fails is not shown";
+    EXPECT_EQ(2, direct::closed);
+  }
+  direct::failListing = false;
+}

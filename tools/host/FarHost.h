@@ -1,0 +1,295 @@
+// Headless stand-in for the file manager that hosts 1.x plug-ins.
+//
+// A Host owns a PluginStartupInfo whose services (Menu, Dialog, Message,
+// GetMsg, Control, SaveScreen, RestoreScreen, GetDirList, FreeDirList) are
+// answered without a console: interactive calls take their answers from a
+// scripted queue, every call is recorded for assertions, and what a user
+// would see (panels, key bar, info panel, message boxes, dialogs, menus) is
+// printed as stable plain text.
+//
+// Two ways to attach a plug-in:
+//   - LoadPlugin(path): LoadLibrary, resolve the thirteen undecorated exports,
+//     ModuleName = the DLL's path, SetStartupInfo first; ExitFAR and
+//     FreeLibrary when the Host dies (or UnloadPlugin()).
+//   - direct link: the plug-in code is linked into the test program. Take
+//     StartupInfo() and hand it to the plug-in yourself, or AttachPlugin()
+//     with the addresses of the linked entry points so that the user flows
+//     (OpenFromDisksMenu, PressKey, ...) work as well.
+//
+// Only one Host may exist at a time: the services are plain WINAPI functions
+// that dispatch to the current Host, as the plug-in keeps the service pointers
+// in a global. Constructing a second Host throws std::logic_error.
+//
+// Failures (an interactive call with no answer queued, an answer of the wrong
+// kind, a screen restored twice, a dir list freed twice, an unknown message
+// number, ...) never hang or crash: they are recorded in Failures(), passed to
+// Options::onFailure at once, and the call returns its "cancelled" value.
+// CheckBalanced() adds the end-of-test checks (screens never restored, dir
+// lists never freed, answers never used). The destructor runs CheckBalanced()
+// when nobody did and reports what it finds through onFailure (default: stderr).
+#pragma once
+
+#include "host/FarApi.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace farhost {
+
+// The plug-in's entry points; null ones are treated as absent (the host then
+// does what a real host does without them, e.g. no ProcessKey = key not handled).
+struct Exports {
+  void(WINAPI* SetStartupInfo)(const PluginStartupInfo* Info) = nullptr;
+  void(WINAPI* GetPluginInfo)(PluginInfo* Info) = nullptr;
+  HANDLE(WINAPI* OpenPlugin)(int OpenFrom, INT_PTR Item) = nullptr;
+  HANDLE(WINAPI* OpenFilePlugin)(char* Name, const unsigned char* Data, int DataSize) = nullptr;
+  void(WINAPI* ClosePlugin)(HANDLE hPlugin) = nullptr;
+  void(WINAPI* ExitFAR)(void) = nullptr;
+  int(WINAPI* Configure)(int ItemNumber) = nullptr;
+  int(WINAPI* GetFindData)(HANDLE hPlugin, PluginPanelItem** pPanelItem, int* pItemsNumber,
+                           int OpMode) = nullptr;
+  void(WINAPI* GetOpenPluginInfo)(HANDLE hPlugin, OpenPluginInfo* Info) = nullptr;
+  int(WINAPI* PutFiles)(HANDLE hPlugin, PluginPanelItem* PanelItem, int ItemsNumber, int Move,
+                        int OpMode) = nullptr;
+  int(WINAPI* SetFindList)(HANDLE hPlugin, const PluginPanelItem* PanelItem,
+                           int ItemsNumber) = nullptr;
+  int(WINAPI* ProcessEvent)(HANDLE hPlugin, int Event, void* Param) = nullptr;
+  int(WINAPI* ProcessKey)(HANDLE hPlugin, int Key, unsigned int ControlState) = nullptr;
+};
+
+struct Options {
+  // Path given to the plug-in as ModuleName; the .lng files are looked up in
+  // its folder. LoadPlugin() replaces it with the DLL's path.
+  std::string moduleName = "C:\\melvox-test\\melvox.dll";
+  // Interface language: the .lng file whose ".Language=" name matches is used,
+  // else the English one, else the first one found.
+  std::string language = "English";
+  // HKCU key handed as RootKey. Empty: a fresh "Software\MelvoxTest\<id>\Plugins",
+  // whose "Software\MelvoxTest\<id>" tree is deleted when the Host dies.
+  std::string rootKey;
+  int screenWidth = 80;   // a panel is half of it, or all of it in a full-screen mode
+  int screenHeight = 25;  // two lines go to the command line and the key bar
+  // Send every key twice, first with PKF_PREPROCESS in Key, as some later hosts do.
+  bool preprocessKeys = false;
+  // A GetMsg number that the language file lacks counts as a failure.
+  bool failOnMissingMessage = true;
+  // Called with the text of every failure as it happens (and from the
+  // destructor). Default: write it to stderr. See FarHostGtest.h.
+  std::function<void(const std::string&)> onFailure;
+  // When set, every message box, dialog and menu is printed here as it is
+  // shown, followed by the answer given ("-> ...").
+  std::function<void(const std::string&)> transcript;
+};
+
+// One recorded call. toPlugin: an export the host called; otherwise a
+// service the plug-in called. detail: the arguments as readable text, e.g.
+// name "Control", detail "FCTL_REDRAWPANEL active CurrentItem=2 TopPanelItem=0".
+struct Call {
+  bool toPlugin = false;
+  std::string name;
+  std::string detail;
+};
+
+struct MessageRecord {
+  bool fromHost = false;  // the host's own confirmation, not the plug-in's
+  DWORD flags = 0;
+  std::string helpTopic;
+  std::string title;
+  std::vector<std::string> lines;
+  std::vector<std::string> buttons;
+  int result = -1;
+};
+
+// A dialog item as shown (before) and as written back (after the answer).
+struct DialogItemState {
+  int type = 0;
+  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  bool focus = false;
+  int selected = 0;  // check box / radio state
+  DWORD flags = 0;
+  bool defaultButton = false;
+  std::string data;
+};
+
+struct DialogRecord {
+  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  std::string helpTopic;
+  std::vector<DialogItemState> shown;   // as the plug-in passed them
+  std::vector<DialogItemState> closed;  // as written back
+  int result = -1;
+};
+
+struct MenuRecord {
+  DWORD flags = 0;
+  std::string title, bottom, helpTopic;
+  struct Item {
+    std::string text;
+    bool selected = false, checked = false, separator = false;
+  };
+  std::vector<Item> items;
+  std::vector<int> breakKeys;
+  int result = -1;
+  int breakCode = -1;
+};
+
+// What the "user" does in the next dialog. Item indexes are the plug-in's.
+struct DialogAnswer {
+  int button = -1;  // index of the item that closes the dialog; -1 = Esc
+  std::vector<std::pair<int, std::string>> typed;  // replace the text of an edit field
+  std::vector<std::pair<int, bool>> checks;        // set a check box / pick a radio button
+  std::vector<int> toggles;                        // flip a check box
+
+  DialogAnswer& Type(int item, std::string text) { typed.emplace_back(item, std::move(text)); return *this; }
+  DialogAnswer& Check(int item, bool on = true) { checks.emplace_back(item, on); return *this; }
+  DialogAnswer& Toggle(int item) { toggles.push_back(item); return *this; }
+  DialogAnswer& Press(int item) { button = item; return *this; }
+};
+
+enum class Side { Active, Passive };
+
+// What the panel that is not the plug-in's shows.
+struct PassivePanel {
+  enum Kind { Files, Info, QuickView } kind = Files;
+  std::string directory;  // Files: a real folder, listed from disk
+};
+
+// One row of a panel as the host holds it (host-owned copy of the plug-in's item).
+struct PanelRow {
+  bool dots = false;  // the host's own ".."
+  bool selected = false;
+  std::string name;   // cFileName as given
+  std::string description, owner;
+  DWORD attributes = 0;
+  unsigned long long size = 0;
+  DWORD numberOfLinks = 0;
+  DWORD flags = 0;
+  DWORD userData = 0;
+  std::vector<std::string> customColumns;
+  FILETIME lastWrite = {};
+};
+
+class Host {
+ public:
+  explicit Host(Options options = Options());
+  ~Host();
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  // The record to hand to the plug-in; valid for the Host's lifetime.
+  const PluginStartupInfo* StartupInfo() const;
+  const std::string& RootKey() const;
+
+  // --- Attaching a plug-in ---------------------------------------------------
+  // Loads the DLL, calls SetStartupInfo. False (and a failure) when the DLL or
+  // SetStartupInfo is missing.
+  bool LoadPlugin(const std::string& dllPath);
+  // Direct link: uses these entry points; calls SetStartupInfo when given.
+  void AttachPlugin(const Exports& exports);
+  // Closes open plug-in panels, calls ExitFAR, frees a loaded DLL. Idempotent.
+  void UnloadPlugin();
+  const Exports& PluginExports() const;
+
+  // --- Scripted answers (one FIFO queue; the kind must match the next call) --
+  void AnswerMessage(int button);  // -1 = Esc
+  void AnswerDialog(DialogAnswer answer);
+  void AnswerMenu(int item, int breakCode = -1);  // item -1 = Esc; breakCode: index in BreakKeys
+  size_t PendingAnswers() const;
+
+  // --- User flows on the active side -----------------------------------------
+  // Each returns true when a plug-in panel is open afterwards (open flows) or
+  // the plug-in handled the action. An open panel is listed at once
+  // (GetFindData + GetOpenPluginInfo, then one redraw).
+  bool OpenFromDisksMenu(int item = 0);
+  bool OpenFromPluginsMenu(int item);
+  bool OpenFromCommandLine(const std::string& command);  // text after the prefix
+  bool OpenFromShortcut(const std::string& shortcutData);
+  // Find File: OpenPlugin(OPEN_FINDLIST), then SetFindList with these real files.
+  bool OpenFindList(const std::vector<std::string>& files);
+  // Enter on a real file in a file panel: OpenFilePlugin(name, first 128 bytes).
+  bool OpenFile(const std::string& path);
+  bool Configure(int item);
+  // ProcessKey(vk, state); with Options::preprocessKeys first (vk|PKF_PREPROCESS),
+  // and only that one when it returns non-zero. Returns what ProcessKey
+  // returned. When it returns 0 (and state is 0) the host acts itself: Up,
+  // Down, Home, End, Ins move the cursor / select, F8 deletes and F6 moves the
+  // real files (see DeleteSelected). A panel redraw follows.
+  int PressKey(int vk, unsigned state = 0);
+  // F5/F6 of real files onto the plug-in panel: the host's own confirmation
+  // (answered like a message: 0 = go), then PutFiles with names without a path
+  // while the current folder is the files' folder; ".." becomes a directory
+  // item named "..". Returns PutFiles' result (0 if cancelled).
+  int CopyToPanel(const std::vector<std::string>& paths, bool move = false);
+  // F8 / F6 on the plug-in panel: ProcessKey first; when it returns 0 the host
+  // confirms (a message answer) and deletes, or moves into targetDir, the real
+  // files named by the selected items (or the item under the cursor), then
+  // lists the panel again. Returns the number of files handled by the host.
+  int DeleteSelected();
+  int MoveSelected(const std::string& targetDir);
+  void Idle();    // ProcessEvent(FE_IDLE)
+  void Redraw();  // one redraw of the plug-in panels: one FE_REDRAW each
+  void Update(bool keepSelection = true);  // as FCTL_UPDATEPANEL
+  void ClosePanel();  // ClosePlugin; the side becomes a file panel
+  void SwitchPanels();  // Tab: the passive side becomes active
+
+  // --- Panel state -------------------------------------------------------------
+  void SetPassivePanel(const PassivePanel& panel);
+  bool IsPluginPanel(Side side = Side::Active) const;
+  HANDLE PluginHandle(Side side = Side::Active) const;
+  const std::vector<PanelRow>& Rows(Side side = Side::Active) const;  // display order
+  int Cursor(Side side = Side::Active) const;
+  // Moves the cursor as the arrow keys do (one redraw, one FE_REDRAW).
+  void SetCursor(int index);
+  void SetCursorByName(const std::string& name);
+  void Select(int index, bool on = true);  // ".." cannot be selected
+  void SelectAll(bool on = true);
+  void SetSort(int sortMode, bool reverse = false);  // SM_*; ".." stays first
+  void SetFilter(const std::string& mask);  // "*.mp3;*.txt"; empty = off; only with OPIF_USEFILTER
+  void SetViewMode(int mode);  // 0..9, as Ctrl+0..9
+  std::string CommandLine() const;
+
+  // --- What the user sees ------------------------------------------------------
+  std::string RenderPanel(Side side = Side::Active) const;
+  std::string RenderTitle(Side side = Side::Active) const;
+  std::string RenderKeyBar(unsigned state = 0) const;  // PKF_CONTROL/ALT/SHIFT group
+  std::string RenderInfoPanel() const;  // info lines of the active plug-in panel
+  // Message boxes still on screen (drawn without buttons, screen not yet restored).
+  std::string RenderVisibleMessages() const;
+
+  // --- Records -----------------------------------------------------------------
+  const std::vector<Call>& Calls() const;
+  int CountCalls(const std::string& name, const std::string& detailPrefix = std::string()) const;
+  const std::vector<MessageRecord>& Messages() const;
+  const std::vector<DialogRecord>& Dialogs() const;
+  const std::vector<MenuRecord>& Menus() const;
+  int OpenScreens() const;   // saved and not yet restored
+  int OpenDirLists() const;  // returned by GetDirList and not yet freed
+  void ClearRecords();       // calls, messages, dialogs, menus (not failures)
+
+  // --- Failures ------------------------------------------------------------------
+  const std::vector<std::string>& Failures() const;
+  std::string FailureText() const;  // all failures, one per line
+  // Records a failure for each unrestored screen, unfreed dir list and unused
+  // answer; true when no failure was ever recorded.
+  bool CheckBalanced();
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+// Printing of recorded boxes, as the user saw them when they were shown.
+std::string RenderMessage(const MessageRecord& message);
+std::string RenderDialog(const DialogRecord& dialog);
+std::string RenderMenu(const MenuRecord& menu);
+
+// Parses the text of a language file: its language name (first field of the
+// ".Language=" line) and its messages in file order. False when the file has
+// no ".Language=" line.
+bool ParseLanguageFile(const std::string& text, std::string* language,
+                       std::vector<std::string>* messages);
+
+}  // namespace farhost

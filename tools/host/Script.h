@@ -1,0 +1,23 @@
+// The script language of farhost.exe: one user action per line, run against a
+// Host, printing what the user would see. The language is described in
+// tools/host/README.md and at the top of Script.cpp.
+#pragma once
+
+#include "FarHost.h"
+
+#include <string>
+
+namespace farhost {
+
+// Runs the script. The Host is created at the first line that is not a
+// setting (language, size, preprocess); pluginPath, when not empty, is loaded
+// then (a "load" line does the same). Everything shown goes to *out.
+// Returns the number of failures: script errors plus the Host's failures,
+// including the end-of-run balance check.
+int RunScript(const std::string& script, const std::string& pluginPath, std::string* out);
+
+// Windows virtual-key code and PKF_* state of a key name such as "F4",
+// "Ctrl+F10", "Shift+Enter", "A", "0x41". False for an unknown name.
+bool ParseKeyName(const std::string& name, int* vk, unsigned* state);
+
+}  // namespace farhost
