@@ -51,4 +51,6 @@ size_t FormatLogHeader(char* buf, size_t size, const char* timestamp, const char
 // Opens "melvox.log" in the module's folder and writes the header; the
 // process's current directory is left as it was. Failures leave the log off.
 void OpenDebugLog(const char* moduleName);
+// The start-up step: OpenDebugLog when Opt.LogFile is on, nothing otherwise.
+void StartDebugLog(const char* moduleName);
 #endif

@@ -1,4 +1,5 @@
 #include "plugin/DebugLog.h"
+#include "plugin/Options.h"
 #include "plugin/PathText.h"
 #include "plugin/TextBuffer.h"
 
@@ -35,4 +36,8 @@ void OpenDebugLog(const char* moduleName) {
     }
   }
   free(logPath);
+}
+
+void StartDebugLog(const char* moduleName) {
+  if (Opt.LogFile != 0) OpenDebugLog(moduleName);
 }

@@ -89,6 +89,8 @@ TEST(HostStartup, RecordIsCompleteAndRegistryKeyIsPrivate) {
     EXPECT_STREQ("C:\\plugins\\melvox\\melvox.dll", info->ModuleName);
     key = info->RootKey;
     EXPECT_EQ(0u, key.find("Software\\MelvoxTest\\"));
+    // The plug-in's deepest settings key below RootKey must fit its 79 characters.
+    EXPECT_LE(key.size() + strlen("\\Tessaryn Software\\MELVOX\\ViewModes\\Mode9"), 79u) << key;
     EXPECT_NE(nullptr, info->Menu);
     EXPECT_NE(nullptr, info->FreeDirList);
     EXPECT_THROW(Host second, std::logic_error);

@@ -196,10 +196,16 @@ Host::Host(Options options) {
   Impl& h = *impl_;
   g_current = &h;
   if (h.options.rootKey.empty()) {
+    // Kept as short as a real host's "Software\Far\Plugins": the plug-in refuses
+    // settings key paths longer than 79 characters, and its deepest subkey
+    // ("...\Tessaryn Software\MELVOX\ViewModes\Mode9") must still fit.
     static unsigned counter = 0;
-    h.ownedKeyTree = "Software\\MelvoxTest\\" + std::to_string(GetCurrentProcessId()) + "-" +
-                     std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
+    char id[24];
+    snprintf(id, sizeof id, "%lx-%x", GetCurrentProcessId(), ++counter);
+    h.ownedKeyTree = std::string("Software\\MelvoxTest\\") + id;
     h.rootKey = h.ownedKeyTree + "\\Plugins";
+    // A test program that crashed may have left a tree under a reused id.
+    RegDeleteTreeA(HKEY_CURRENT_USER, h.ownedKeyTree.c_str());
   } else {
     h.rootKey = h.options.rootKey;
   }

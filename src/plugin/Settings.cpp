@@ -1,0 +1,178 @@
+#include "plugin/Settings.h"
+
+#include "plugin/HostInfo.h"
+#include "plugin/Options.h"
+#include "plugin/TextBuffer.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+char SettingsKeyPath[kSettingsKeyPathSize];
+
+namespace {
+
+constexpr int kMinWaitTime = 5;
+constexpr int kMaxWaitTime = 99;
+constexpr int kDefaultWaitTime = 10;
+
+// Holds an open key and closes it on every path out.
+class SettingsKey {
+ public:
+  explicit SettingsKey(HKEY key) : key_(key) {}
+  ~SettingsKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  SettingsKey(const SettingsKey&) = delete;
+  SettingsKey& operator=(const SettingsKey&) = delete;
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_;
+};
+
+void WriteSettingValue(HKEY hive, const char* subkey, const char* name, DWORD type,
+                       const void* data, DWORD size) {
+  SettingsKey key(CreateSettingsKey(hive, subkey));
+  if (key.Get() == nullptr) return;
+  RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size);
+}
+
+// Queries at most *size bytes; true when the whole value fit.
+bool QuerySettingValue(HKEY hive, const char* subkey, const char* name, void* data, DWORD* size) {
+  SettingsKey key(OpenSettingsKey(hive, subkey));
+  if (key.Get() == nullptr) return false;
+  return RegQueryValueExA(key.Get(), name, nullptr, nullptr, static_cast<BYTE*>(data), size) ==
+         ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void MakeSettingsKeyPath(const char* rootKey) {
+  FormatSettingsKeyPath(SettingsKeyPath, sizeof SettingsKeyPath, rootKey);
+}
+
+HKEY CreateSettingsKey(HKEY hive, const char* subkey) {
+  char path[kComposedKeyPathSize];
+  if (!ComposeSettingsKeyPath(path, sizeof path, SettingsKeyPath, subkey)) return nullptr;
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  if (RegCreateKeyExA(hive, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                      &disposition) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return key;
+}
+
+HKEY OpenSettingsKey(HKEY hive, const char* subkey) {
+  char path[kComposedKeyPathSize];
+  if (!ComposeSettingsKeyPath(path, sizeof path, SettingsKeyPath, subkey)) return nullptr;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(hive, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return nullptr;
+  return key;
+}
+
+void WriteSettingString(HKEY hive, const char* subkey, const char* name, const char* text) {
+  WriteSettingValue(hive, subkey, name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
+}
+
+void WriteSettingDword(HKEY hive, const char* subkey, const char* name, DWORD value) {
+  WriteSettingValue(hive, subkey, name, REG_DWORD, &value, sizeof value);
+}
+
+void WriteSettingBinary(HKEY hive, const char* subkey, const char* name, const void* data,
+                        DWORD size) {
+  WriteSettingValue(hive, subkey, name, REG_BINARY, data, size);
+}
+
+int ReadSettingString(HKEY hive, const char* subkey, const char* name, char* buffer,
+                      const char* defaultText, DWORD bufferSize) {
+  if (bufferSize == 0) return 0;
+  // The value lands in a scratch copy first: a failed query may leave the
+  // buffer half-written, and a value stored without its NUL must not leave
+  // the caller's text unterminated.
+  char* scratch = static_cast<char*>(malloc(bufferSize));
+  bool read = false;
+  if (scratch != nullptr) {
+    DWORD size = bufferSize;
+    if (QuerySettingValue(hive, subkey, name, scratch, &size)) {
+      if (size > 0 && scratch[size - 1] == '\0') {
+        read = true;
+      } else if (size < bufferSize) {
+        scratch[size] = '\0';
+        read = true;
+      }
+      // else: exactly bufferSize bytes without a NUL - too long, like any
+      // value that does not fit.
+    }
+    if (read) memcpy(buffer, scratch, BoundedLength(scratch, bufferSize) + 1);
+    free(scratch);
+  }
+  if (read) return 1;
+  if (defaultText != nullptr) CopyText(buffer, bufferSize, defaultText);
+  return 0;
+}
+
+int ReadSettingDword(HKEY hive, const char* subkey, const char* name, int* value,
+                     int defaultValue) {
+  DWORD data = 0;
+  DWORD size = sizeof data;
+  if (QuerySettingValue(hive, subkey, name, &data, &size)) {
+    *value = static_cast<int>(data);
+    return 1;
+  }
+  *value = defaultValue;
+  return 0;
+}
+
+int GetSettingDword(HKEY hive, const char* subkey, const char* name, int defaultValue) {
+  int value = defaultValue;
+  ReadSettingDword(hive, subkey, name, &value, defaultValue);
+  return value;
+}
+
+int ReadSettingBinary(HKEY hive, const char* subkey, const char* name, void* buffer,
+                      const void* defaults, DWORD size) {
+  DWORD read = size;
+  if (QuerySettingValue(hive, subkey, name, buffer, &read)) return 1;
+  if (defaults != nullptr) {
+    memcpy(buffer, defaults, size);
+  } else {
+    memset(buffer, 0, size);
+  }
+  return 0;
+}
+
+void NormalizeWaitTime(bool save) {
+  if (Opt.WaitTime < kMinWaitTime || Opt.WaitTime > kMaxWaitTime) {
+    Opt.WaitTime = kDefaultWaitTime;
+    save = true;
+  }
+  if (save) {
+    WriteSettingDword(HKEY_CURRENT_USER, "", "WaitTime", static_cast<DWORD>(Opt.WaitTime));
+  }
+}
+
+void LoadLogSetting() {
+  MakeSettingsKeyPath(HostInfo.RootKey);
+  Opt.LogFile = GetSettingDword(HKEY_CURRENT_USER, "", "LogFile", kDefaultOptions.LogFile);
+}
+
+void LoadSettings() {
+  const HKEY hive = HKEY_CURRENT_USER;
+  const Options& d = kDefaultOptions;
+  Opt.StartPanelMode = GetSettingDword(hive, "ViewModes", "StartPanelMode", d.StartPanelMode);
+  Opt.ReadFileTitle = GetSettingDword(hive, "", "ReadFileTitle", d.ReadFileTitle);
+  Opt.AddToDisksMenu = GetSettingDword(hive, "", "AddToDisksMenu", d.AddToDisksMenu);
+  Opt.DisksMenuDigit = GetSettingDword(hive, "", "DisksMenuDigit", d.DisksMenuDigit);
+  Opt.AddDots = GetSettingDword(hive, "", "AddDots", d.AddDots);
+  Opt.ReadID3Tag = GetSettingDword(hive, "", "ReadID3Tag", d.ReadID3Tag);
+  Opt.WaitTime = GetSettingDword(hive, "", "WaitTime", d.WaitTime);
+  Opt.ToTmpPanel = GetSettingDword(hive, "", "ToTmpPanel", d.ToTmpPanel);
+  Opt.LastButton = GetSettingDword(hive, "", "LastButton", d.LastButton);
+  Opt.TitleColor = GetSettingDword(hive, "", "TitleColor", d.TitleColor);
+  Opt.NoWinAMPStartup = GetSettingDword(hive, "", "NoWinAMPStartup", d.NoWinAMPStartup);
+  Opt.UseHighLighting = GetSettingDword(hive, "", "UseHighLighting", d.UseHighLighting);
+  Opt.UseAttrHighLighting =
+      GetSettingDword(hive, "", "UseAttrHighLighting", d.UseAttrHighLighting);
+  NormalizeWaitTime(true);
+}

@@ -1,0 +1,153 @@
+// The shipped language and help files, as the build converts them: message
+// numbering must agree with LangMessages.h, or every text of the plug-in is
+// off by one.
+#include "plugin/LangMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kEnumNames[] = {
+#define MELVOX_LANG_NAME(name) #name,
+    MELVOX_LANG_MESSAGES(MELVOX_LANG_NAME)
+#undef MELVOX_LANG_NAME
+};
+constexpr size_t kEnumCount = sizeof kEnumNames / sizeof kEnumNames[0];
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+struct LangMessageLine {
+  std::string comment;  // the "// " line above it, without the slashes
+  std::string text;     // between the outer quotes
+};
+
+std::vector<LangMessageLine> ReadMessages(const std::vector<std::string>& lines) {
+  std::vector<LangMessageLine> messages;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].empty() || lines[i][0] != '"') continue;
+    LangMessageLine m;
+    if (i > 0 && lines[i - 1].rfind("// ", 0) == 0) m.comment = lines[i - 1].substr(3);
+    size_t last = lines[i].rfind('"');
+    m.text = last > 0 ? lines[i].substr(1, last - 1) : std::string("<unterminated>");
+    messages.push_back(m);
+  }
+  return messages;
+}
+
+std::string LangDir() { return std::string(MELVOX_BINARY_DIR) + "/lang/"; }
+
+struct LangFile {
+  const char* name;
+  const char* firstLine;  // in the file's OEM code page
+};
+
+const LangFile kLangFiles[] = {
+    {"melvoxEng.lng", ".Language=English,English"},
+    // "Русский" in code page 866.
+    {"melvoxRus.lng", ".Language=Russian,Russian (\x90\xE3\xE1\xE1\xAA\xA8\xA9)"},
+};
+
+class LangFiles : public ::testing::TestWithParam<LangFile> {};
+
+TEST_P(LangFiles, FollowTheMessageNumbering) {
+  std::vector<std::string> lines = ReadLines(LangDir() + GetParam().name);
+  ASSERT_FALSE(lines.empty()) << "missing " << GetParam().name;
+  EXPECT_EQ(GetParam().firstLine, lines[0]);
+
+  std::vector<LangMessageLine> messages = ReadMessages(lines);
+  ASSERT_GT(messages.size(), kEnumCount);
+  for (size_t n = 0; n < kEnumCount; ++n) {
+    EXPECT_EQ(kEnumNames[n], messages[n].comment) << "message " << n;
+  }
+  for (size_t n = kEnumCount; n < messages.size(); ++n) {
+    EXPECT_EQ("genre " + std::to_string(n - MGenreFirst), messages[n].comment) << "message " << n;
+  }
+
+  // The genre count names exactly the genre lines that follow.
+  size_t genres = messages.size() - MGenreFirst;
+  EXPECT_EQ(std::to_string(genres), messages[MGenreCount].text);
+  EXPECT_EQ(148u, genres);
+  EXPECT_EQ("Blues", messages[MGenreFirst].text);
+  EXPECT_EQ("Synthpop", messages.back().text);
+
+  for (size_t n = 0; n < messages.size(); ++n) {
+    const std::string& text = messages[n].text;
+    EXPECT_EQ(std::string::npos, text.find('\\')) << "message " << n << ": " << text;
+    EXPECT_EQ(std::string::npos, text.find('"')) << "message " << n << ": " << text;
+  }
+  for (int n : {MKeyStop, MKeyPause, MKeyRemove, MKeyCtrlF10, MKeyTags}) {
+    EXPECT_LE(messages[n].text.size(), 6u) << "key-bar label " << n << ": " << messages[n].text;
+    EXPECT_FALSE(messages[n].text.empty()) << "key-bar label " << n;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, LangFiles, ::testing::ValuesIn(kLangFiles));
+
+class HelpFiles : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(HelpFiles, HoldEveryTopicAndNoDeadLink) {
+  std::vector<std::string> lines = ReadLines(LangDir() + GetParam());
+  ASSERT_GE(lines.size(), 3u) << "missing " << GetParam();
+  EXPECT_EQ(0u, lines[0].rfind(".Language=", 0));
+  EXPECT_EQ(".PluginContents=MELVOX", lines[1]);
+
+  std::set<std::string> topics;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].size() > 1 && lines[i][0] == '@') {
+      topics.insert(lines[i].substr(1));
+      ASSERT_LT(i + 1, lines.size());
+      const std::string& title = lines[i + 1];
+      EXPECT_TRUE(title.size() > 4 && title.rfind("$ #", 0) == 0 && title.back() == '#')
+          << "title of " << lines[i] << ": " << title;
+    }
+  }
+  for (const char* topic : {"Contents", "MELVOXWait", "MELVOXCfg", "MELVOXCfgView", "MELVOXSPL",
+                            "MELVOXID3TagEditor", "MELVOXcontrol"}) {
+    EXPECT_EQ(1u, topics.count(topic)) << topic;
+  }
+
+  // "#" switches highlighting on and off within a line ("##" is a literal one):
+  // an odd count leaves the rest of the topic highlighted.
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string line = lines[i];
+    for (size_t at = line.find("##"); at != std::string::npos; at = line.find("##", at)) {
+      line.erase(at, 2);
+    }
+    size_t marks = 0;
+    for (char c : line) marks += c == '#';
+    EXPECT_EQ(0u, marks % 2) << "line " << i + 1 << ": " << lines[i];
+  }
+
+  std::stringstream all;
+  for (const std::string& line : lines) all << line << '\n';
+  std::string text = all.str();
+  // Links are ~text~@Topic@.
+  int links = 0;
+  for (size_t at = text.find("~@"); at != std::string::npos; at = text.find("~@", at + 2)) {
+    size_t end = text.find('@', at + 2);
+    ASSERT_NE(std::string::npos, end);
+    std::string target = text.substr(at + 2, end - at - 2);
+    EXPECT_EQ(1u, topics.count(target)) << "dead link to " << target;
+    ++links;
+  }
+  EXPECT_GT(links, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, HelpFiles, ::testing::Values("melvoxEng.hlp", "melvoxRus.hlp"));
+
+}  // namespace
