@@ -1,6 +1,7 @@
 #include "panel/MELVOXPanel.h"
 
 #include "link/PlayerMessages.h"
+#include "link/PlayerVersion.h"
 #include "panel/InfoLines.h"
 #include "panel/PlaylistText.h"
 #include "panel/TitlesCache.h"
@@ -17,13 +18,6 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
-
-#if __has_include("link/PlayerVersion.h")
-#include "link/PlayerVersion.h"
-#else
-// Version text for info line 2 ("2.50 (0x2050)", "???" for 0); Winamp link.
-void FormatPlayerVersion(DWORD version, char* buf, size_t size);
-#endif
 
 namespace {
 
@@ -245,6 +239,10 @@ int MELVOXPanel::MakeMELVOXPanelItems(bool fromOpenedFile) {
              << LogFlush;
     return 0;
   }
+  // LoadWinAMP does not look for the player when it may not start one; a
+  // running player must still be the one asked, or the panel would show
+  // whatever playlist file was left from before.
+  if (PlayerWindow == nullptr) FindPlayer();
   Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
   DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: Create MELVOX panel items, curent song="
            << Song << LogFlush;

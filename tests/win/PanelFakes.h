@@ -22,7 +22,7 @@ class FakePlayer {
   // A player whose program lies in folder (WINAMP.M3U is written there); the
   // registry names it as the player's program.
   explicit FakePlayer(const std::string& folder)
-      : folder_(folder), registration_(folder + "\\winamp.exe") {
+      : folder_(folder), registration_(MakeProgram(folder)) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = &FakePlayer::Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -34,6 +34,14 @@ class FakePlayer {
     UpdateCaption();
   }
   ~FakePlayer() { DestroyWindow(window_); }
+
+  // An empty program file, so the registry names an existing player; it
+  // cannot be started, so a vanished player stays gone.
+  static std::string MakeProgram(const std::string& folder) {
+    std::string exe = folder + "\\winamp.exe";
+    WriteText(exe, "");
+    return exe;
+  }
   FakePlayer(const FakePlayer&) = delete;
   FakePlayer& operator=(const FakePlayer&) = delete;
 

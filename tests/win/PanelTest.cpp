@@ -1,6 +1,7 @@
 #include "panel/MELVOXPanel.h"
 
 #include "PanelFakes.h"
+#include "link/PlayerLink.h"
 #include "panel/InfoLines.h"
 #include "panel/TitlesCache.h"
 #include "plugin/DebugLog.h"
@@ -28,6 +29,7 @@ class PanelTest : public testing::Test {
     savedOpt_ = Opt;
     Opt = kDefaultOptions;
     Opt.LogFile = 1;
+    PlayerSleep = [](DWORD) {};  // waits for a missing player end at once
     lang_.Set(MWaitReadingPlaylist, "Reading playlist");
     lang_.Set(MWaitCheckingFiles, "Checking files");
     lang_.Set(MWaitWritingPlaylist, "Writing playlist");
@@ -48,6 +50,7 @@ class PanelTest : public testing::Test {
     cache_.reset();
     player_.reset();
     PanelClock = savedClock_;
+    PlayerSleep = savedSleep_;
     Opt = savedOpt_;
   }
 
@@ -87,6 +90,7 @@ class PanelTest : public testing::Test {
   std::string logPath_;
   Options savedOpt_;
   DWORD (*savedClock_)() = PanelClock;
+  void(WINAPI* savedSleep_)(DWORD) = PlayerSleep;
 };
 
 }  // namespace
