@@ -3,6 +3,7 @@
 #pragma once
 
 #include "plugin/HostInfo.h"
+#include "TempDir.h"
 
 #include <windows.h>
 
@@ -12,46 +13,8 @@
 
 namespace paneltest {
 
-class TempFolder {
- public:
-  TempFolder() {
-    char base[MAX_PATH];
-    GetTempPathA(sizeof base, base);
-    static unsigned counter = 0;
-    char name[MAX_PATH];
-    wsprintfA(name, "%smelvox_%lu_%u_%lu", base, GetCurrentProcessId(), ++counter,
-              GetTickCount());
-    path_ = name;
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempFolder() { RemoveTree(path_); }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "\\" + name; }
-
- private:
-  static void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string full = dir + "\\" + name;
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(full);
-        else
-          DeleteFileA(full.c_str());
-      } while (FindNextFileA(search, &data));
-      FindClose(search);
-    }
-    RemoveDirectoryA(dir.c_str());
-  }
-  std::string path_;
-};
+// A temporary folder that removes itself with everything inside.
+using TempFolder = testkit::TempDir;
 
 inline bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

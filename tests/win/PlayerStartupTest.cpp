@@ -3,6 +3,7 @@
 #include "LinkFakeHost.h"
 #include "LinkTestSupport.h"
 #include "SettingsTestKey.h"
+#include "TempDir.h"
 #include "plugin/Options.h"
 
 #include <gtest/gtest.h>
@@ -45,33 +46,14 @@ class IconRegistration {
 };
 
 // A temporary folder holding one file, removed afterwards.
-class TempFolder {
+// A temporary folder whose empty files stand in for program files.
+class TempFolder : public testkit::TempDir {
  public:
-  TempFolder() {
-    char base[MAX_PATH];
-    GetTempPathA(sizeof base, base);
-    path_ = std::string(base) + "melvox-startup-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempFolder() {
-    for (const std::string& file : files_) DeleteFileA(file.c_str());
-    RemoveDirectoryA(path_.c_str());
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  std::string Add(const char* name) {
-    std::string file = path_ + "\\" + name;
-    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    CloseHandle(h);
-    files_.push_back(file);
+  std::string Add(const char* name) const {
+    std::string file = File(name);
+    testkit::WriteText(file, "");
     return file;
   }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-  std::vector<std::string> files_;
 };
 
 const char kOpenFailed[] = "\r\nMELVOXPanel::GetWinAMPPath: Can't open registry key...";

@@ -91,22 +91,27 @@ bool Host::OpenFromPluginsMenu(int item) {
                      "plug-ins menu");
 }
 
-bool Host::OpenFromCommandLine(const std::string& command) {
-  Impl& h = *impl_;
-  std::vector<char> text(command.begin(), command.end());
+namespace {
+
+// Opens with a text as the OpenPlugin item (command line, shortcut data); the
+// text lives in the host's own buffer for the call.
+bool OpenWithText(Host::Impl& h, int openFrom, const char* originName, const std::string& value,
+                  const char* what) {
+  std::vector<char> text(value.begin(), value.end());
   text.push_back('\0');
-  return h.OpenPanel(CallOpenPlugin(h, OPEN_COMMANDLINE, reinterpret_cast<INT_PTR>(text.data()),
-                                    "OPEN_COMMANDLINE " + Quote(command.c_str())),
-                     "command line");
+  return h.OpenPanel(CallOpenPlugin(h, openFrom, reinterpret_cast<INT_PTR>(text.data()),
+                                    std::string(originName) + " " + Quote(value.c_str())),
+                     what);
+}
+
+}  // namespace
+
+bool Host::OpenFromCommandLine(const std::string& command) {
+  return OpenWithText(*impl_, OPEN_COMMANDLINE, "OPEN_COMMANDLINE", command, "command line");
 }
 
 bool Host::OpenFromShortcut(const std::string& shortcutData) {
-  Impl& h = *impl_;
-  std::vector<char> text(shortcutData.begin(), shortcutData.end());
-  text.push_back('\0');
-  return h.OpenPanel(CallOpenPlugin(h, OPEN_SHORTCUT, reinterpret_cast<INT_PTR>(text.data()),
-                                    "OPEN_SHORTCUT " + Quote(shortcutData.c_str())),
-                     "shortcut");
+  return OpenWithText(*impl_, OPEN_SHORTCUT, "OPEN_SHORTCUT", shortcutData, "shortcut");
 }
 
 bool Host::OpenFindList(const std::vector<std::string>& files) {

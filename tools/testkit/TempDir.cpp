@@ -50,7 +50,14 @@ TempDir::TempDir(const std::string& tag) {
 }
 
 TempDir::~TempDir() {
+    // Tests make read-only files (to see writes refused); Windows will not
+    // delete those, so every entry is made writable first.
     std::error_code error;
+    for (fs::recursive_directory_iterator it(path_, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code ignored;
+        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    }
     fs::remove_all(path_, error);  // A destructor must not throw; leftovers are rare.
 }
 
