@@ -10,15 +10,7 @@
 
 namespace hosttest {
 
-// "/a/b" -> "Z:\a\b": Wine shows the Unix root as drive Z.
-inline std::string WinPath(const std::string& unixPath) {
-  std::string p = "Z:" + unixPath;
-  for (char& c : p)
-    if (c == '/') c = '\\';
-  return p;
-}
-
-inline std::string TestPluginDll() { return WinPath(TESTPLUGIN_DIR) + "\\testplugin.dll"; }
+inline std::string TestPluginDll() { return testkit::WinePath(TESTPLUGIN_DIR) + "\\testplugin.dll"; }
 
 // A fresh folder under %TEMP%, removed with its contents at the end.
 class TestFolder : public testkit::TempDir {

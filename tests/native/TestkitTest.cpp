@@ -133,3 +133,9 @@ TEST(TestkitTempDir, FolderIsFreshAndRemovedWithItsContents) {
     EXPECT_FALSE(std::filesystem::exists(kept));
     EXPECT_TRUE(testkit::ReadBytes(kept + "/nothing").empty());
 }
+
+TEST(Testkit, WinePathMapsTheUnixRootToDriveZ) {
+    EXPECT_EQ("Z:\\work\\build\\fakeamp.exe", testkit::WinePath("/work/build/fakeamp.exe"));
+    EXPECT_EQ("lang\\melvox.dll", testkit::WinePath("lang/melvox.dll"));
+    EXPECT_EQ("C:\\x", testkit::WinePath("C:\\x"));
+}

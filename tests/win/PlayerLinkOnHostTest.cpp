@@ -25,11 +25,7 @@ namespace {
 // The build's language folder as Wine sees it; the module "lies" there so the
 // host reads the converted .lng files.
 std::string ModuleInLangFolder() {
-  std::string path = "Z:" + std::string(MELVOX_BINARY_DIR) + "/lang/melvox.dll";
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
+  return testkit::WinePath(std::string(MELVOX_BINARY_DIR) + "/lang/melvox.dll");
 }
 
 // The plug-in's globals as they were before the test: the host's table, the

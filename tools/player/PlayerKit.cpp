@@ -1,5 +1,7 @@
 #include "PlayerKit.h"
 
+#include "TempDir.h"
+
 #include <cstdlib>
 
 #ifndef MELVOX_PLAYER_EXE
@@ -84,13 +86,7 @@ std::string Quote(const std::string& arg) { return "\"" + arg + "\""; }
 
 }  // namespace
 
-std::string BuiltPlayerPath() {
-    std::string path = MELVOX_PLAYER_EXE;
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;  // Wine maps the Unix root to Z:
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
+std::string BuiltPlayerPath() { return testkit::WinePath(MELVOX_PLAYER_EXE); }
 
 PlayerProcess::PlayerProcess(const std::string& folder) : folder_(folder) {}
 

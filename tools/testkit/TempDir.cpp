@@ -21,6 +21,13 @@ char PathSeparator() {
 #endif
 }
 
+std::string WinePath(const std::string& unixPath) {
+    std::string path = !unixPath.empty() && unixPath[0] == '/' ? "Z:" + unixPath : unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
 namespace {
 
 // Names must not collide between tests of one run nor between programs

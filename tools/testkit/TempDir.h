@@ -31,6 +31,10 @@ private:
 // The platform's path separator: '\\' on Windows, '/' elsewhere.
 char PathSeparator();
 
+// A path of the build (a Unix path) as Windows programs under Wine see it:
+// the Unix root is drive Z: and the separators are backslashes.
+std::string WinePath(const std::string& unixPath);
+
 // Whole-file writers and readers; the writers replace the file and throw
 // std::runtime_error on failure, the readers return empty on a missing file.
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
