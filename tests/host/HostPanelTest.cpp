@@ -62,7 +62,8 @@ TEST_F(HostPanel, DotsComeFirstAndAreTheHostsOwnRecord) {
   EXPECT_STREQ("..", pi.PanelItems[0].FindData.cFileName);
   EXPECT_TRUE(pi.PanelItems[0].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(nullptr, pi.PanelItems[0].Description);
-  EXPECT_NE(0u, pi.PanelItems[0].NumberOfLinks) << "so mapping \"..\" by NumberOfLinks shows";
+  EXPECT_EQ(0u, pi.PanelItems[0].NumberOfLinks) << "as the real hosts give it";
+  EXPECT_STREQ("ALPHA.MP3", pi.PanelItems[1].FindData.cAlternateFileName) << "the host's own short name";
   EXPECT_STREQ("C:\\songs\\alpha.mp3", pi.PanelItems[1].FindData.cFileName) << "full path kept";
   EXPECT_EQ(1u, pi.PanelItems[1].NumberOfLinks);
   EXPECT_STREQ("First", pi.PanelItems[1].Description);
@@ -172,10 +173,42 @@ TEST_F(HostPanel, ClosePluginWaitsUntilThePluginReturns) {
   EXPECT_FALSE(host_->IsPluginPanel());
   std::vector<std::string> order;
   for (const farhost::Call& c : host_->Calls())
-    if (c.name == "ProcessKey" || c.name == "ClosePlugin" || c.name == "Control") order.push_back(c.name);
-  EXPECT_EQ((std::vector<std::string>{"ProcessKey", "Control", "ClosePlugin"}), order);
+    if (c.name != "GetMsg") order.push_back(c.name + (c.name == "ProcessEvent" ? " " + c.detail : ""));
+  EXPECT_EQ((std::vector<std::string>{"ProcessKey", "ProcessKey", "Control", "ProcessEvent FE_CLOSE", "ClosePlugin"}),
+            order)
+      << "no \"no key\" reaches the closed instance";
   EXPECT_EQ(folder.Path(), host_->RenderTitle());
   EXPECT_EQ(0, host_->PressKey(VK_F3)) << "keys no longer reach the closed instance";
+}
+
+// The later host destroys the instance inside FCTL_CLOSEPLUGIN: what the
+// plug-in does afterwards in that call is caught, as is every later use of
+// the handle in either host.
+TEST_F(HostPanel, TouchingAClosedInstanceIsCaught) {
+  for (bool later : {false, true}) {
+    std::vector<std::string> seen;
+    Options o;
+    o.laterHost = later;
+    o.onFailure = [&seen](const std::string& text) { seen.push_back(text); };
+    host_.reset();
+    Start(o);
+    expectFaults_ = true;
+    ASSERT_TRUE(host_->OpenFromDisksMenu(0));
+    HANDLE closed = host_->PluginHandle();
+    EXPECT_EQ(1, host_->PressKey('X'));
+    EXPECT_FALSE(host_->IsPluginPanel());
+    if (later) {
+      ASSERT_EQ(1u, seen.size());
+      EXPECT_EQ("GetMsg called from ProcessKey of an instance that was closed during that call", seen[0]);
+    } else {
+      EXPECT_EQ(std::vector<std::string>{}, seen) << "the 1.x host closes once the plug-in has returned";
+    }
+    seen.clear();
+    PanelInfo pi;
+    EXPECT_EQ(0, host_->StartupInfo()->Control(closed, FCTL_GETPANELINFO, &pi));
+    EXPECT_EQ(std::vector<std::string>{"Control FCTL_GETPANELINFO with the handle of an instance that ClosePlugin closed"},
+              seen);
+  }
 }
 
 TEST_F(HostPanel, CopyOntoThePanelGivesBareNamesFromTheSourceFolder) {
@@ -198,6 +231,7 @@ TEST_F(HostPanel, FindListFileAndMenuOpenings) {
   std::string a = folder.Write("a.mp3", "a");
   std::string list = folder.Write("list.tpl", "TPL\nsong1\nsong2\n");
   std::string other = folder.Write("other.txt", "nothing");
+  host_->AnswerMessage(0);  // the plug-in's question: show the list in its own panel
   ASSERT_TRUE(host_->OpenFindList({a, folder.Path() + "\\missing.mp3"}));
   EXPECT_EQ((std::vector<std::string>{"..", a}), RowNames());
   ASSERT_TRUE(host_->OpenFile(list));
@@ -238,20 +272,38 @@ TEST_F(HostPanel, IdleLetsThePluginRefreshKeepingTheSelection) {
   EXPECT_NE(std::string::npos, host_->RenderInfoPanel().find("Busy"));
 }
 
-TEST_F(HostPanel, PreprocessNoticeComesFirstAndIsIgnored) {
-  Options o = farhost::GtestOptions();
-  o.preprocessKeys = true;
-  host_.reset();
-  Start(o);
-  ASSERT_TRUE(host_->OpenFromDisksMenu(0));
-  host_->ClearRecords();
-  host_->AnswerMessage(0);
-  EXPECT_EQ(1, host_->PressKey(VK_F3));
-  std::vector<std::string> keys;
-  for (const farhost::Call& c : host_->Calls())
-    if (c.name == "ProcessKey") keys.push_back(c.detail);
-  EXPECT_EQ((std::vector<std::string>{"0x80072 state=0", "0x72 state=0"}), keys);
-  EXPECT_EQ(1u, host_->Messages().size());
+TEST_F(HostPanel, EveryKeyComesTwiceAndTheLaterHostSendsNoNoKey) {
+  struct Case {
+    bool later;
+    int vk;
+    unsigned state;
+    std::vector<std::string> keys;
+  } cases[] = {
+      {false, VK_F3, 0, {"0x80072 state=0", "0x72 state=0", "0x81001 state=0", "0x1001 state=0"}},
+      {false, 'R', PKF_CONTROL,
+       {"0x81001 state=0", "0x1001 state=0", "0x80052 state=1", "0x52 state=1", "0x81001 state=0",
+        "0x1001 state=0"}},
+      {false, 'L', PKF_CONTROL, {"0x81001 state=0", "0x1001 state=0", "0x8004c state=1", "0x81001 state=0",
+                                 "0x1001 state=0"}},
+      {false, VK_F1, PKF_CONTROL, {"0x81001 state=0", "0x1001 state=0", "0x81001 state=0", "0x1001 state=0"}},
+      {true, VK_F3, 0, {"0x80072 state=0", "0x72 state=0"}},
+      {true, VK_TAB, 0, {"0x80009 state=0"}},
+  };
+  for (const Case& c : cases) {
+    Options o = farhost::GtestOptions();
+    o.laterHost = c.later;
+    host_.reset();
+    Start(o);
+    ASSERT_TRUE(host_->OpenFromDisksMenu(0));
+    host_->ClearRecords();
+    if (c.vk == VK_F3) host_->AnswerMessage(0);
+    host_->PressKey(c.vk, c.state);
+    std::vector<std::string> keys;
+    for (const farhost::Call& call : host_->Calls())
+      if (call.name == "ProcessKey") keys.push_back(call.detail);
+    EXPECT_EQ(c.keys, keys) << c.later << " " << c.vk;
+    EXPECT_EQ(c.vk == VK_F3 ? 1u : 0u, host_->Messages().size()) << "the plug-in acts once per key";
+  }
 }
 
 TEST_F(HostPanel, PluginFaultsFailTheTestThatCausedThem) {

@@ -78,6 +78,71 @@ TEST(HostLanguage, PicksTheFileOfTheLanguageAndMarksUnknownNumbers) {
   }
 }
 
+TEST(HostHelp, ParsesTopicNamesInFileOrder) {
+  struct Case {
+    const char* text;
+    bool found;
+    const char* language;
+    std::vector<std::string> topics;
+  } cases[] = {
+      {".Language=English,English\r\n.PluginContents=X\r\n\r\n@Contents\r\n$ #X#\r\n@MELVOXWait \r\ntext @here\r\n",
+       true, "English", {"Contents", "MELVOXWait"}},
+      {".Language=Russian,Russian (x)\n@-\n@+\n@@literal\n@ spaced\n@Cfg\n", true, "Russian", {"Cfg"}},
+      {"@Contents\n", false, "", {"Contents"}},
+  };
+  for (const Case& c : cases) {
+    std::string language;
+    std::vector<std::string> topics;
+    EXPECT_EQ(c.found, farhost::ParseHelpFile(c.text, &language, &topics)) << c.text;
+    EXPECT_EQ(c.language, language) << c.text;
+    EXPECT_EQ(c.topics, topics) << c.text;
+  }
+}
+
+// Help topics are looked up in the .hlf file of the host's language beside the
+// module (English when there is none); .hlp files are never read.
+TEST(HostHelp, NamedTopicsMustBeInTheHelpFileOfTheLanguage) {
+  TestFolder folder;
+  folder.Write("plugEng.hlf", ".Language=English,English\n@Contents\n@Wait\n");
+  folder.Write("plugRus.hlf", ".Language=Russian,Russian\n@Contents\n@Ozhidanie\n");
+  folder.Write("plugGer.hlp", ".Language=German,German\n@Warten\n");
+  TestFolder empty;
+  empty.Write("plug.hlp", ".Language=English,English\n@Wait\n");
+  struct Case {
+    std::string folder;
+    const char* language;
+    const char* topic;
+    const char* failure;  // null: none
+  } cases[] = {
+      {folder.Path(), "English", "Wait", nullptr},
+      {folder.Path(), "Russian", "Ozhidanie", nullptr},
+      {folder.Path(), "Russian", "Wait", "Dialog names help topic \"Wait\", which plugRus.hlf lacks"},
+      {folder.Path(), "German", "Wait", nullptr},
+      {folder.Path(), "German", "Warten", "Dialog names help topic \"Warten\", which plugEng.hlf lacks"},
+      {empty.Path(), "English", "Wait", "Dialog names help topic \"Wait\", but no .hlf help file lies beside"},
+      {empty.Path(), "English", "", nullptr},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> seen;
+    Options o = Collecting(&seen);
+    o.moduleName = c.folder + "\\plug.dll";
+    o.language = c.language;
+    Host host(o);
+    const PluginStartupInfo* info = host.StartupInfo();
+    FarDialogItem item;
+    memset(&item, 0, sizeof item);
+    item.Type = DI_BUTTON;
+    host.AnswerDialog(DialogAnswer().Press(0));
+    info->Dialog(info->ModuleNumber, -1, -1, 20, 5, c.topic, &item, 1);
+    if (c.failure) {
+      ASSERT_EQ(1u, seen.size()) << c.language << " " << c.topic;
+      EXPECT_EQ(0u, seen[0].find(c.failure)) << seen[0];
+    } else {
+      EXPECT_EQ(std::vector<std::string>{}, seen) << c.language << " " << c.topic;
+    }
+  }
+}
+
 TEST(HostStartup, RecordIsCompleteAndRegistryKeyIsPrivate) {
   std::string key;
   {
@@ -106,6 +171,27 @@ TEST(HostStartup, RecordIsCompleteAndRegistryKeyIsPrivate) {
   EXPECT_NE(key, next.RootKey());
 }
 
+// The 1.x host hands OEM names to the file APIs of the whole process; the
+// ANSI ones come back with the Host's end. (Default locale: OEM 437, ANSI 1252.)
+TEST(HostStartup, FileApisTakeOemNamesWhileThe1xHostLives) {
+  TestFolder folder;
+  {
+    Host host(farhost::GtestOptions());
+    EXPECT_FALSE(AreFileApisANSI());
+    // Through the Win32 call: Wine's C runtime converts names as ANSI anyway.
+    HANDLE file = CreateFileA(folder.File("\x81.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << "u with diaeresis in OEM 437";
+    CloseHandle(file);
+  }
+  EXPECT_TRUE(AreFileApisANSI());
+  EXPECT_TRUE(TestFolder::Exists(folder.File("\xfc.txt"))) << "the same name in ANSI 1252";
+  Options later = farhost::GtestOptions();
+  later.laterHost = true;
+  Host host(later);
+  EXPECT_TRUE(AreFileApisANSI());
+}
+
 TEST(HostMessages, AnswersComeFromTheQueueInOrder) {
   Host host(farhost::GtestOptions());
   const PluginStartupInfo* info = host.StartupInfo();
@@ -129,16 +215,20 @@ TEST(HostMessages, AnswersComeFromTheQueueInOrder) {
 }
 
 TEST(HostMessages, BoxWithoutButtonsStaysUntilItsScreenIsRestored) {
-  Host host(farhost::GtestOptions());
-  const PluginStartupInfo* info = host.StartupInfo();
-  HANDLE screen = info->SaveScreen(0, 0, -1, -1);
-  EXPECT_EQ(1, host.OpenScreens());
-  EXPECT_EQ(-1, ShowMessage(info, {"MELVOX", "Please wait"}, 0));
-  EXPECT_NE(std::string::npos, host.RenderVisibleMessages().find("Please wait"));
-  info->RestoreScreen(screen);
-  EXPECT_EQ("", host.RenderVisibleMessages());
-  EXPECT_EQ(0, host.OpenScreens());
-  EXPECT_HOST_BALANCED(host);
+  for (bool later : {false, true}) {
+    Options o = farhost::GtestOptions();
+    o.laterHost = later;
+    Host host(o);
+    const PluginStartupInfo* info = host.StartupInfo();
+    HANDLE screen = info->SaveScreen(0, 0, -1, -1);
+    EXPECT_EQ(1, host.OpenScreens());
+    EXPECT_EQ(later ? -1 : 0, ShowMessage(info, {"MELVOX", "Please wait"}, 0)) << "returns at once";
+    EXPECT_NE(std::string::npos, host.RenderVisibleMessages().find("Please wait"));
+    info->RestoreScreen(screen);
+    EXPECT_EQ("", host.RenderVisibleMessages());
+    EXPECT_EQ(0, host.OpenScreens());
+    EXPECT_HOST_BALANCED(host);
+  }
 }
 
 TEST(HostMessages, FaultsAreNamedAndNeverHang) {
@@ -160,35 +250,74 @@ TEST(HostMessages, FaultsAreNamedAndNeverHang) {
   EXPECT_TRUE(Mentions(seen, "scripted menu answer was never used"));
 }
 
-TEST(HostDialogs, AnswersAreWrittenBackAsTheHostDoes) {
-  Host host(farhost::GtestOptions());
-  const PluginStartupInfo* info = host.StartupInfo();
-  FarDialogItem items[8];
-  memset(items, 0, sizeof items);
-  int types[8] = {DI_DOUBLEBOX, DI_EDIT, DI_FIXEDIT, DI_CHECKBOX, DI_RADIOBUTTON, DI_RADIOBUTTON, DI_BUTTON, DI_BUTTON};
-  for (int i = 0; i < 8; ++i) items[i].Type = types[i];
-  strcpy(items[0].Data, "Tags");
-  strcpy(items[1].Data, "old");
-  items[2].X1 = 10;
-  items[2].X2 = 13;  // four characters wide
-  items[3].Selected = 1;
-  items[4].Flags = DIF_GROUP;
-  items[4].Selected = 1;
-  strcpy(items[6].Data, "Ok");
-  host.AnswerDialog(DialogAnswer().Type(1, "new title").Type(2, "2026-12").Toggle(3).Check(5).Press(6));
-  host.AnswerDialog(DialogAnswer().Type(1, "typed then Esc"));
-  EXPECT_EQ(6, info->Dialog(info->ModuleNumber, -1, -1, 40, 10, "Tags", items, 8));
-  EXPECT_STREQ("new title", items[1].Data);
-  EXPECT_STREQ("2026", items[2].Data) << "a fixed field does not grow";
-  EXPECT_EQ(0, items[3].Selected);
-  EXPECT_EQ(0, items[4].Selected) << "picking a radio button clears its group";
-  EXPECT_EQ(1, items[5].Selected);
-  EXPECT_EQ(-1, info->Dialog(info->ModuleNumber, -1, -1, 40, 10, "Tags", items, 8));
-  EXPECT_STREQ("typed then Esc", items[1].Data);
-  ASSERT_EQ(2u, host.Dialogs().size());
-  EXPECT_EQ("old", host.Dialogs()[0].shown[1].data);
-  EXPECT_EQ("new title", host.Dialogs()[0].closed[1].data);
-  EXPECT_HOST_BALANCED(host);
+// The host writes back its whole state, on Esc too: what was typed and
+// checked, masked texts as shown, the focus, bracketed button texts and the
+// columns it gave centred items.
+TEST(HostDialogs, AnswersAndDecorationsAreWrittenBackAsTheHostDoes) {
+  TestFolder folder;
+  folder.Write("plugEng.hlf", ".Language=English,English\n@Tags\n");
+  for (bool later : {false, true}) {
+    Options o = farhost::GtestOptions();
+    o.moduleName = folder.Path() + "\\plug.dll";
+    o.laterHost = later;
+    Host host(o);
+    const PluginStartupInfo* info = host.StartupInfo();
+    FarDialogItem items[10];
+    memset(items, 0, sizeof items);
+    int types[10] = {DI_DOUBLEBOX, DI_EDIT,   DI_FIXEDIT, DI_CHECKBOX, DI_RADIOBUTTON,
+                     DI_RADIOBUTTON, DI_BUTTON, DI_BUTTON,  DI_FIXEDIT,  DI_TEXT};
+    for (int i = 0; i < 10; ++i) items[i].Type = types[i];
+    strcpy(items[0].Data, "Tags");
+    strcpy(items[1].Data, "old");
+    items[1].Focus = 1;
+    items[2].X1 = 10;
+    items[2].X2 = 13;  // four characters wide
+    items[3].Selected = 1;
+    items[4].Flags = DIF_GROUP;
+    items[4].Selected = 1;
+    items[6].Flags = items[7].Flags = DIF_CENTERGROUP;
+    items[6].Y1 = items[7].Y1 = 8;
+    items[6].DefaultButton = 1;
+    strcpy(items[6].Data, "&Ok");
+    strcpy(items[7].Data, "Cancel");
+    items[8].Flags = 0x01000000;  // masked
+    items[8].Mask = "99:99";
+    items[8].X1 = 10;
+    items[8].X2 = 14;
+    items[9].X1 = -1;
+    strcpy(items[9].Data, "Centred");
+    host.AnswerDialog(DialogAnswer().Type(1, "new title").Type(2, "2026-12").Type(8, "5678").Toggle(3).Check(5).Press(6));
+    host.AnswerDialog(DialogAnswer().Type(1, "typed then Esc"));
+    EXPECT_EQ(6, info->Dialog(info->ModuleNumber, -1, -1, 40, 10, "Tags", items, 10));
+    EXPECT_STREQ("new title", items[1].Data);
+    EXPECT_STREQ("2026", items[2].Data) << "a fixed field does not grow";
+    EXPECT_EQ(0, items[3].Selected);
+    EXPECT_EQ(0, items[4].Selected) << "picking a radio button clears its group";
+    EXPECT_EQ(1, items[5].Selected);
+    EXPECT_STREQ("56:78", items[8].Data) << "formatted by the mask";
+    EXPECT_STREQ(later ? "{ &Ok }" : "[ &Ok ]", items[6].Data);
+    EXPECT_STREQ("[ Cancel ]", items[7].Data);
+    EXPECT_EQ(1, items[6].Focus) << "the focus moved to the closing button";
+    EXPECT_EQ(0, items[1].Focus);
+    // "{ Ok } [ Cancel ]" is 17 wide, centred in 40 columns; "Centred" likewise.
+    EXPECT_EQ(11, items[6].X1);
+    EXPECT_EQ(16, items[6].X2);
+    EXPECT_EQ(18, items[7].X1);
+    EXPECT_EQ(16, items[9].X1);
+    EXPECT_EQ(22, items[9].X2);
+
+    EXPECT_EQ(-1, info->Dialog(info->ModuleNumber, -1, -1, 40, 10, "Tags", items, 10));
+    EXPECT_STREQ("typed then Esc", items[1].Data);
+    EXPECT_STREQ(later ? "{ { &Ok } }" : "[ [ &Ok ] ]", items[6].Data) << "items shown again are decorated again";
+    EXPECT_EQ(1, items[6].Focus) << "Esc leaves the focus where it was";
+    ASSERT_EQ(2u, host.Dialogs().size());
+    EXPECT_EQ("old", host.Dialogs()[0].shown[1].data);
+    EXPECT_EQ("new title", host.Dialogs()[0].closed[1].data);
+    std::string second = farhost::RenderDialog(host.Dialogs()[1]);
+    EXPECT_NE(std::string::npos, second.find(later ? "{ { Ok } } [ [ Cancel ] ]" : "{ [ Ok ] } [ [ Cancel ] ]"))
+        << second;
+    EXPECT_HOST_BALANCED(host);
+  }
 }
 
 TEST(HostDialogs, AnswersThatDoNotFitTheItemsFail) {

@@ -5,6 +5,7 @@
 
 #include "FarHostGtest.h"
 #include "PlayerKit.h"
+#include "PluginFolder.h"
 #include "SongFiles.h"
 #include "link/PlayerMessages.h"
 #include "TempDir.h"
@@ -78,6 +79,7 @@ class PanelPlayerTest : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(registration_.Ok());
     WriteLanguageFile(pluginDir_);
+    ASSERT_TRUE(plugintest::CopyBuiltPluginFiles(pluginDir_, false));
     farhost::Options options = farhost::GtestOptions();
     options.moduleName = pluginDir_ + "\\melvox.dll";
     host_ = std::make_unique<farhost::Host>(options);

@@ -7,6 +7,7 @@
 #include "FarHostGtest.h"
 #include "LinkTestSupport.h"
 #include "PlayerKit.h"
+#include "PluginFolder.h"
 #include "TempDir.h"
 #include "plugin/HostInfo.h"
 #include "plugin/Options.h"
@@ -22,11 +23,6 @@
 
 namespace {
 
-// The build's language folder as Wine sees it; the module "lies" there so the
-// host reads the converted .lng files.
-std::string ModuleInLangFolder() {
-  return testkit::WinePath(std::string(MELVOX_BINARY_DIR) + "/lang/melvox.dll");
-}
 
 // The plug-in's globals as they were before the test: the host's table, the
 // settings key and the options.
@@ -49,15 +45,17 @@ class PluginGlobals {
 
 class PlayerLinkOnHost : public ::testing::Test {
  protected:
-  PlayerLinkOnHost() : host_(HostOptions()) {
+  PlayerLinkOnHost() : host_(HostOptions(pluginDir_)) {
     TakeStartupInfo(host_.StartupInfo());
     Opt = kDefaultOptions;
     LoadLogSetting();
     LoadSettings();
   }
-  static farhost::Options HostOptions() {
+  // The module lies beside the build's converted language and help files.
+  static farhost::Options HostOptions(const testkit::TempDir& folder) {
+    EXPECT_TRUE(plugintest::CopyBuiltPluginFiles(folder.Path(), true));
     farhost::Options options = farhost::GtestOptions();
-    options.moduleName = ModuleInLangFolder();
+    options.moduleName = folder.File("melvox.dll");
     return options;
   }
   DWORD StoredWaitTime() {
@@ -69,6 +67,7 @@ class PlayerLinkOnHost : public ::testing::Test {
   }
 
   PluginGlobals globals_;
+  testkit::TempDir pluginDir_{"melvox-plugin"};
   farhost::Host host_;
   FakeSleep sleep_;
   HWND window_ = nullptr;

@@ -20,9 +20,18 @@
 // that dispatch to the current Host, as the plug-in keeps the service pointers
 // in a global. Constructing a second Host throws std::logic_error.
 //
+// The Host behaves as the 1.x host was recorded to behave (see
+// ../shared/platform-notes.md and README.md); Options::laterHost switches to
+// the later host's differences. In 1.x mode the process's file APIs use the
+// OEM code page while the Host lives, as in the real host.
+//
+// Beside the plug-in the Host holds a built-in temporary panel plug-in
+// ("TmpPanel.dll") that takes the Find File lists the plug-in refuses.
+//
 // Failures (an interactive call with no answer queued, an answer of the wrong
 // kind, a screen restored twice, a dir list freed twice, an unknown message
-// number, ...) never hang or crash: they are recorded in Failures(), passed to
+// number, a help topic the help file lacks, a call that reaches a closed
+// instance, ...) never hang or crash: they are recorded in Failures(), passed to
 // Options::onFailure at once, and the call returns its "cancelled" value.
 // CheckBalanced() adds the end-of-test checks (screens never restored, dir
 // lists never freed, answers never used). The destructor runs CheckBalanced()
@@ -61,19 +70,29 @@ struct Exports {
 };
 
 struct Options {
-  // Path given to the plug-in as ModuleName; the .lng files are looked up in
-  // its folder. LoadPlugin() replaces it with the DLL's path.
+  // Path given to the plug-in as ModuleName; the .lng and .hlf files are
+  // looked up in its folder. LoadPlugin() replaces it with the DLL's path.
   std::string moduleName = "C:\\melvox-test\\melvox.dll";
-  // Interface language: the .lng file whose ".Language=" name matches is used,
-  // else the English one, else the first one found.
+  // Interface language: the .lng and .hlf files whose ".Language=" name
+  // matches are used, else the English ones (a .lng: else the first found).
   std::string language = "English";
   // HKCU key handed as RootKey. Empty: a fresh "Software\MelvoxTest\<id>\Plugins",
   // whose "Software\MelvoxTest\<id>" tree is deleted when the Host dies.
   std::string rootKey;
   int screenWidth = 80;   // a panel is half of it, or all of it in a full-screen mode
   int screenHeight = 25;  // two lines go to the command line and the key bar
-  // Send every key twice, first with PKF_PREPROCESS in Key, as some later hosts do.
-  bool preprocessKeys = false;
+  // The later host that runs 1.x plug-ins through a compatibility layer
+  // instead of the 1.x host itself (see README.md for what differs).
+  bool laterHost = false;
+  // NumberOfLinks of the host's ".." item: 0 as both real hosts give it; 1
+  // makes a plug-in that maps ".." to an entry by NumberOfLinks pick a real one.
+  DWORD dotsNumberOfLinks = 0;
+  // Navigation keys reach ProcessKey as numpad codes (Down 0x62, Up 0x68, Home
+  // 0x67, End 0x61, Ins 0x60, Del 0x109), as with some host settings.
+  bool numpadKeys = false;
+  // The host's temporary panel ("TmpPanel.dll") is loaded beside the plug-in
+  // and takes the Find File lists that the plug-in refuses.
+  bool temporaryPanel = true;
   // A GetMsg number that the language file lacks counts as a failure.
   bool failOnMissingMessage = true;
   // Called with the text of every failure as it happens (and from the
@@ -84,14 +103,22 @@ struct Options {
   std::function<void(const std::string&)> transcript;
 };
 
-// One recorded call. toPlugin: an export the host called; otherwise a
-// service the plug-in called. detail: the arguments as readable text, e.g.
+// One recorded call. toPlugin: an export the host called; byHost: something
+// the host did itself ("host delete", "host opened its viewer", ...);
+// otherwise a service the plug-in called. plugin: the DLL file name of the
+// plug-in called (exports only). detail: the arguments as readable text, e.g.
 // name "Control", detail "FCTL_REDRAWPANEL active CurrentItem=2 TopPanelItem=0".
 struct Call {
   bool toPlugin = false;
+  bool byHost = false;
+  std::string plugin;
   std::string name;
   std::string detail;
 };
+
+// "-> OpenPlugin OPEN_DISKMENU 0", "<- Control ...", "   host delete ...";
+// exports of another plug-in than the one under test carry its name.
+std::string RenderCall(const Call& call, const std::string& pluginUnderTest);
 
 struct MessageRecord {
   bool fromHost = false;  // the host's own confirmation, not the plug-in's
@@ -112,6 +139,7 @@ struct DialogItemState {
   DWORD flags = 0;
   bool defaultButton = false;
   std::string data;
+  std::string mask;  // a masked DI_FIXEDIT's input mask
 };
 
 struct DialogRecord {
@@ -188,7 +216,8 @@ class Host {
   bool LoadPlugin(const std::string& dllPath);
   // Direct link: uses these entry points; calls SetStartupInfo when given.
   void AttachPlugin(const Exports& exports);
-  // Closes open plug-in panels, calls ExitFAR, frees a loaded DLL. Idempotent.
+  // Quitting: closes open plug-in panels (FE_CLOSE, ClosePlugin), calls
+  // ExitFAR, frees a loaded DLL. Idempotent.
   void UnloadPlugin();
   const Exports& PluginExports() const;
 
@@ -200,39 +229,56 @@ class Host {
 
   // --- User flows on the active side -----------------------------------------
   // Each returns true when a plug-in panel is open afterwards (open flows) or
-  // the plug-in handled the action. An open panel is listed at once
-  // (GetFindData + GetOpenPluginInfo, then one redraw).
+  // the plug-in handled the action. A panel opened by OpenPlugin gets
+  // FE_GOTFOCUS, is listed (GetOpenPluginInfo x7, GetFindData) and redrawn
+  // twice; a plug-in panel already on the side is closed first.
   bool OpenFromDisksMenu(int item = 0);
   bool OpenFromPluginsMenu(int item);
   bool OpenFromCommandLine(const std::string& command);  // text after the prefix
   bool OpenFromShortcut(const std::string& shortcutData);
-  // Find File: OpenPlugin(OPEN_FINDLIST), then SetFindList with these real files.
+  // Find File's "Panel" button: OpenPlugin(OPEN_FINDLIST) of each plug-in that
+  // exports SetFindList, in DLL file-name order, until one returns a handle;
+  // then SetFindList with these real files (full paths) before the listing.
   bool OpenFindList(const std::vector<std::string>& files);
-  // Enter on a real file in a file panel: OpenFilePlugin(name, first 128 bytes).
+  // Enter on a real file in a file panel: OpenFilePlugin of each plug-in with
+  // the full name and the file's first bytes (the whole file up to 128 KB)
+  // until one returns a handle.
   bool OpenFile(const std::string& path);
   bool Configure(int item);
-  // ProcessKey(vk, state); with Options::preprocessKeys first (vk|PKF_PREPROCESS),
-  // and only that one when it returns non-zero. Returns what ProcessKey
-  // returned. When it returns 0 (and state is 0) the host acts itself: Up,
-  // Down, Home, End, Ins move the cursor / select, F8 deletes and F6 moves the
-  // real files (see DeleteSelected). A panel redraw follows.
+  // A key as the user presses it on the active side. Returns what the
+  // plug-in's ProcessKey returned. The plug-in gets the key twice, first with
+  // PKF_PREPROCESS, then plainly (keys the host keeps, such as Tab or Ctrl+L,
+  // only with PKF_PREPROCESS; Ctrl+F1 not at all); the 1.x host adds its
+  // "no key" pair (0x81001, 0x1001) after the key and before Ctrl/Alt keys.
+  // When the plug-in returns 0 the host does its own command: cursor keys and
+  // Ins, Enter (".." closes the panel, a real file goes to OpenFilePlugin),
+  // Ctrl+PgUp, Ctrl+R, Tab, Ctrl+L, and on real names F5/F6/F8 (a confirmation
+  // answered like a message, 0 = go, then the real copy/move/delete and a
+  // listing); F3, F4, F7, Alt+Del, Alt+F6, Shift+F5 are only recorded as
+  // "host opened its ..." calls. See README.md.
   int PressKey(int vk, unsigned state = 0);
-  // F5/F6 of real files onto the plug-in panel: the host's own confirmation
-  // (answered like a message: 0 = go), then PutFiles with names without a path
-  // while the current folder is the files' folder; ".." becomes a directory
-  // item named "..". Returns PutFiles' result (0 if cancelled).
+  // F5/F6 of real files from a file panel onto the plug-in panel: the host's
+  // confirmation (answered like a message: 0 = go; none for ".." alone), then
+  // PutFiles with names without a path while the current folder is the files'
+  // folder (PPIF_SELECTED when more than one), Move 1 for F6 (the source stays);
+  // then a listing. Returns PutFiles' result (0 if cancelled).
   int CopyToPanel(const std::vector<std::string>& paths, bool move = false);
-  // F8 / F6 on the plug-in panel: ProcessKey first; when it returns 0 the host
-  // confirms (a message answer) and deletes, or moves into targetDir, the real
-  // files named by the selected items (or the item under the cursor), then
-  // lists the panel again. Returns the number of files handled by the host.
+  // F8 / F6 on the plug-in panel (PressKey); for F6 the target folder may be
+  // given (else the other panel's folder). Returns the number of files the
+  // host deleted or moved itself.
   int DeleteSelected();
   int MoveSelected(const std::string& targetDir);
-  void Idle();    // ProcessEvent(FE_IDLE)
-  void Redraw();  // one redraw of the plug-in panels: one FE_REDRAW each
-  void Update(bool keepSelection = true);  // as FCTL_UPDATEPANEL
-  void ClosePanel();  // ClosePlugin; the side becomes a file panel
-  void SwitchPanels();  // Tab: the passive side becomes active
+  // FE_IDLE to every plug-in panel, as the 1.x host sends about once a second
+  // (the later host never does).
+  void Idle();
+  // Real time passing: one second at a time, with Idle() after each.
+  void Wait(int seconds);
+  void Redraw();  // one redraw of each plug-in panel: FE_REDRAW, GetOpenPluginInfo
+  void Update(bool keepSelection = true);  // as FCTL_UPDATEPANEL, then a redraw
+  // The host closes the active plug-in panel (FE_CLOSE, ClosePlugin); the side
+  // shows the panel below it or a file panel.
+  void ClosePanel();
+  void SwitchPanels();  // the Tab key
 
   // --- Panel state -------------------------------------------------------------
   void SetPassivePanel(const PassivePanel& panel);
@@ -241,6 +287,7 @@ class Host {
   const std::vector<PanelRow>& Rows(Side side = Side::Active) const;  // display order
   int Cursor(Side side = Side::Active) const;
   // Moves the cursor as the arrow keys do (one redraw, one FE_REDRAW).
+  // Select and SelectAll change the selection without a redraw.
   void SetCursor(int index);
   void SetCursorByName(const std::string& name);
   void Select(int index, bool on = true);  // ".." cannot be selected
@@ -251,6 +298,8 @@ class Host {
   std::string CommandLine() const;
 
   // --- What the user sees ------------------------------------------------------
+  // A plug-in panel shows what was painted at its last redraw: entries listed
+  // again by FCTL_UPDATEPANEL appear only after the next redraw.
   std::string RenderPanel(Side side = Side::Active) const;
   std::string RenderTitle(Side side = Side::Active) const;
   std::string RenderKeyBar(unsigned state = 0) const;  // PKF_CONTROL/ALT/SHIFT group
@@ -285,6 +334,10 @@ class Host {
 std::string RenderMessage(const MessageRecord& message);
 std::string RenderDialog(const DialogRecord& dialog);
 std::string RenderMenu(const MenuRecord& menu);
+
+// Parses the text of a help file: its language name and its topic names
+// ("@Name" lines) in file order. False when the file has no ".Language=" line.
+bool ParseHelpFile(const std::string& text, std::string* language, std::vector<std::string>* topics);
 
 // Parses the text of a language file: its language name (first field of the
 // ".Language=" line) and its messages in file order. False when the file has

@@ -1,5 +1,5 @@
-// The Host's life cycle, plug-in loading, the scripted services and the
-// bookkeeping behind the failure checks.
+// The Host's life cycle, plug-in loading, the services that need no panel,
+// language and help files, and the bookkeeping behind the failure checks.
 #include "HostImpl.h"
 
 #include <stdio.h>
@@ -16,8 +16,17 @@ namespace {
 // plain functions that reach the one Host alive.
 Host::Impl* g_current = nullptr;
 
-// Value handed as ModuleNumber in direct-link mode, where there is no module.
+// ModuleNumber values of the later host, which hands out opaque numbers, for
+// plug-ins without a module of their own (direct link, the built-in panel).
 const INT_PTR kDirectModuleNumber = 0x4D58;
+const INT_PTR kBuiltInModuleNumber = 0x4D59;
+// The 1.x host numbers its plug-ins in load order. A real installation loads
+// the host's own plug-ins too, so the one under test is never number 0: a
+// plug-in that passes 0 instead of its ModuleNumber shows.
+const INT_PTR kFirstModuleNumber = 1;
+
+const char kTemporaryPanelName[] = "TmpPanel.dll";
+const char kTemporaryPanelModule[] = "C:\\Far\\Plugins\\TmpPanel\\TmpPanel.dll";
 
 void NoHost(const char* service) {
   fprintf(stderr, "farhost: %s called while no Host exists\n", service);
@@ -27,7 +36,8 @@ int WINAPI SvcMenu(INT_PTR number, int x, int y, int maxHeight, DWORD flags, con
                    const char* bottom, const char* helpTopic, const int* breakKeys,
                    int* breakCode, const FarMenuItem* item, int itemsNumber) {
   if (!g_current) return NoHost("Menu"), -1;
-  if (number != g_current->startup.ModuleNumber) g_current->Fail("Menu: PluginNumber is not the ModuleNumber");
+  g_current->CheckCaller("Menu");
+  g_current->CheckNumber("Menu", number);
   return g_current->Menu(x, y, maxHeight, flags, title, bottom, helpTopic, breakKeys, breakCode,
                          item, itemsNumber);
 }
@@ -35,45 +45,53 @@ int WINAPI SvcMenu(INT_PTR number, int x, int y, int maxHeight, DWORD flags, con
 int WINAPI SvcDialog(INT_PTR number, int x1, int y1, int x2, int y2, const char* helpTopic,
                      FarDialogItem* item, int itemsNumber) {
   if (!g_current) return NoHost("Dialog"), -1;
-  if (number != g_current->startup.ModuleNumber) g_current->Fail("Dialog: PluginNumber is not the ModuleNumber");
+  g_current->CheckCaller("Dialog");
+  g_current->CheckNumber("Dialog", number);
   return g_current->Dialog(x1, y1, x2, y2, helpTopic, item, itemsNumber);
 }
 
 int WINAPI SvcMessage(INT_PTR number, DWORD flags, const char* helpTopic,
                       const char* const* items, int itemsNumber, int buttonsNumber) {
   if (!g_current) return NoHost("Message"), -1;
-  if (number != g_current->startup.ModuleNumber) g_current->Fail("Message: PluginNumber is not the ModuleNumber");
+  g_current->CheckCaller("Message");
+  g_current->CheckNumber("Message", number);
   return g_current->Message(flags, helpTopic, items, itemsNumber, buttonsNumber, false);
 }
 
 const char* WINAPI SvcGetMsg(INT_PTR number, int msgId) {
   if (!g_current) return NoHost("GetMsg"), "";
-  if (number != g_current->startup.ModuleNumber) g_current->Fail("GetMsg: PluginNumber is not the ModuleNumber");
+  g_current->CheckCaller("GetMsg");
+  g_current->CheckNumber("GetMsg", number);
   return g_current->GetMsg(msgId);
 }
 
 int WINAPI SvcControl(HANDLE hPlugin, int command, void* param) {
   if (!g_current) return NoHost("Control"), 0;
+  g_current->CheckCaller("Control");
   return g_current->Control(hPlugin, command, param);
 }
 
 HANDLE WINAPI SvcSaveScreen(int x1, int y1, int x2, int y2) {
   if (!g_current) return NoHost("SaveScreen"), nullptr;
+  g_current->CheckCaller("SaveScreen");
   return g_current->SaveScreen(x1, y1, x2, y2);
 }
 
 void WINAPI SvcRestoreScreen(HANDLE screen) {
   if (!g_current) return NoHost("RestoreScreen");
+  g_current->CheckCaller("RestoreScreen");
   g_current->RestoreScreen(screen);
 }
 
 int WINAPI SvcGetDirList(const char* dir, PluginPanelItem** items, int* count) {
   if (!g_current) return NoHost("GetDirList"), 0;
+  g_current->CheckCaller("GetDirList");
   return g_current->GetDirList(dir, items, count);
 }
 
 void WINAPI SvcFreeDirList(const PluginPanelItem* items) {
   if (!g_current) return NoHost("FreeDirList");
+  g_current->CheckCaller("FreeDirList");
   g_current->FreeDirList(items);
 }
 
@@ -87,9 +105,9 @@ std::string Lower(std::string s) {
   return s;
 }
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+bool HasExtension(const char* name, const char* extension) {
+  size_t n = strlen(name), e = strlen(extension);
+  return n > e && _stricmp(name + n - e, extension) == 0;
 }
 
 bool ReadWholeFile(const std::string& path, std::string* out) {
@@ -106,11 +124,44 @@ bool ReadWholeFile(const std::string& path, std::string* out) {
   return ok;
 }
 
-std::string MessageDetail(const MessageRecord& m) {
-  std::string d = Quote(m.title.c_str());
-  for (const std::string& line : m.lines) d += " " + Quote(line.c_str());
-  d += " buttons=" + std::to_string(m.buttons.size());
-  return d;
+// The files with this extension beside the module, parsed: (lower-case
+// language, file name, contents) sorted by language.
+struct LanguageFile {
+  std::string language, name;
+  std::vector<std::string> entries;
+};
+
+std::vector<LanguageFile> ReadLanguageFiles(const std::string& moduleName, const char* extension,
+                                            bool (*parse)(const std::string&, std::string*,
+                                                          std::vector<std::string>*)) {
+  std::vector<LanguageFile> files;
+  std::string folder = FolderOf(moduleName);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*" + extension).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    // The pattern also matches longer extensions through their short names.
+    if (!HasExtension(found.cFileName, extension)) continue;
+    LanguageFile f;
+    std::string text;
+    f.name = found.cFileName;
+    if (ReadWholeFile(folder + "\\" + found.cFileName, &text) && parse(text, &f.language, &f.entries)) {
+      f.language = Lower(f.language);
+      files.push_back(std::move(f));
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(files.begin(), files.end(),
+            [](const LanguageFile& a, const LanguageFile& b) { return a.language < b.language; });
+  return files;
+}
+
+// The file of the wanted language, else the English one, else the first.
+LanguageFile* PickLanguage(std::vector<LanguageFile>& files, const std::string& wanted) {
+  for (const std::string& language : {Lower(wanted), std::string("english")})
+    for (LanguageFile& f : files)
+      if (f.language == language) return &f;
+  return files.empty() ? nullptr : &files.front();
 }
 
 const char* KindName(AnswerKind kind) {
@@ -122,21 +173,28 @@ const char* KindName(AnswerKind kind) {
   return "?";
 }
 
-bool IsEdit(int type) { return type == DI_EDIT || type == DI_PSWEDIT || type == DI_FIXEDIT; }
+// Splits text into lines without their line ends and trailing blanks.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+      line.pop_back();
+    lines.push_back(line);
+    if (end == text.size()) break;
+    pos = end + 1;
+  }
+  return lines;
+}
 
-DialogItemState StateOf(const FarDialogItem& item) {
-  DialogItemState s;
-  s.type = item.Type;
-  s.x1 = item.X1;
-  s.y1 = item.Y1;
-  s.x2 = item.X2;
-  s.y2 = item.Y2;
-  s.focus = item.Focus != 0;
-  s.selected = (item.Type == DI_CHECKBOX || item.Type == DI_RADIOBUTTON) ? item.Selected : 0;
-  s.flags = item.Flags;
-  s.defaultButton = item.DefaultButton != 0;
-  s.data.assign(item.Data, strnlen(item.Data, sizeof item.Data));
-  return s;
+bool LanguageLine(const std::string& line, std::string* language) {
+  if (line.compare(0, 10, ".Language=") != 0) return false;
+  std::string value = line.substr(10);
+  *language = value.substr(0, value.find(','));
+  return true;
 }
 
 }  // namespace
@@ -160,28 +218,43 @@ std::string Quote(const char* text) {
   return text ? "\"" + std::string(text) + "\"" : std::string("null");
 }
 
+std::string BaseName(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
 bool ParseLanguageFile(const std::string& text, std::string* language,
                        std::vector<std::string>* messages) {
   bool found = false;
   messages->clear();
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    pos = end + 1;
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
-      line.pop_back();
-    if (!found && line.compare(0, 10, ".Language=") == 0) {
-      std::string value = line.substr(10);
-      *language = value.substr(0, value.find(','));
+  for (const std::string& line : Lines(text)) {
+    if (!found && LanguageLine(line, language)) {
       found = true;
     } else if (!line.empty() && line[0] == '"') {
       // The text runs to the last quote; hosts of this ABI keep backslashes.
       size_t close = line.find_last_of('"');
       messages->push_back(close > 0 ? line.substr(1, close - 1) : line.substr(1));
     }
-    if (end == text.size()) break;
+  }
+  return found;
+}
+
+bool ParseHelpFile(const std::string& text, std::string* language, std::vector<std::string>* topics) {
+  bool found = false;
+  topics->clear();
+  for (const std::string& line : Lines(text)) {
+    if (!found && LanguageLine(line, language)) {
+      found = true;
+    } else if (line.size() > 1 && line[0] == '@' && line[1] != '-' && line[1] != '+' && line[1] != '@' &&
+               line[1] != ' ') {
+      // "@-" and "@+" switch line wrapping; "@@" is a literal at-sign.
+      topics->push_back(line.substr(1));
+    }
   }
   return found;
 }
@@ -189,6 +262,54 @@ bool ParseLanguageFile(const std::string& text, std::string* language,
 // --- life cycle ------------------------------------------------------------------
 
 Host::Impl::Impl(Options o) : options(std::move(o)) {}
+
+namespace {
+
+void FillStartup(PluginSlot& slot, const std::string& rootKey) {
+  PluginStartupInfo& s = slot.startup;
+  memset(&s, 0, sizeof s);
+  s.StructSize = sizeof(PluginStartupInfo);
+  CopyField(s.ModuleName, sizeof s.ModuleName, slot.moduleName);
+  s.RootKey = rootKey.c_str();
+  s.Menu = SvcMenu;
+  s.Dialog = SvcDialog;
+  s.Message = SvcMessage;
+  s.GetMsg = SvcGetMsg;
+  s.Control = SvcControl;
+  s.SaveScreen = SvcSaveScreen;
+  s.RestoreScreen = SvcRestoreScreen;
+  s.GetDirList = SvcGetDirList;
+  s.FreeDirList = SvcFreeDirList;
+  FARAPIUNUSED unsupported = SvcUnsupported;
+  s.GetPluginDirList = s.Viewer = s.Editor = s.CmpName = s.CharTable = s.Text = unsupported;
+  s.EditorControl = s.ShowHelp = s.AdvControl = s.InputBox = s.DialogEx = unsupported;
+  s.SendDlgMessage = s.DefDlgProc = s.ViewerControl = unsupported;
+  s.FSF = nullptr;
+}
+
+}  // namespace
+
+std::vector<PluginSlot*> Host::Impl::InLoadOrder() {
+  std::vector<PluginSlot*> order;
+  for (auto& p : plugins) order.push_back(p.get());
+  std::stable_sort(order.begin(), order.end(), [](const PluginSlot* a, const PluginSlot* b) {
+    return _stricmp(a->fileName.c_str(), b->fileName.c_str()) < 0;
+  });
+  return order;
+}
+
+void Host::Impl::NumberPlugins() {
+  std::vector<PluginSlot*> order = InLoadOrder();
+  for (size_t i = 0; i < order.size(); ++i) {
+    PluginSlot& p = *order[i];
+    if (!Later())
+      p.startup.ModuleNumber = kFirstModuleNumber + static_cast<INT_PTR>(i);
+    else if (p.module)
+      p.startup.ModuleNumber = reinterpret_cast<INT_PTR>(p.module);
+    else
+      p.startup.ModuleNumber = p.builtIn ? kBuiltInModuleNumber : kDirectModuleNumber;
+  }
+}
 
 Host::Host(Options options) {
   if (g_current) throw std::logic_error("farhost: only one Host may exist at a time");
@@ -209,25 +330,27 @@ Host::Host(Options options) {
   } else {
     h.rootKey = h.options.rootKey;
   }
-  PluginStartupInfo& s = h.startup;
-  s.StructSize = sizeof(PluginStartupInfo);
-  CopyField(s.ModuleName, sizeof s.ModuleName, h.options.moduleName);
-  s.ModuleNumber = kDirectModuleNumber;
-  s.RootKey = h.rootKey.c_str();
-  s.Menu = SvcMenu;
-  s.Dialog = SvcDialog;
-  s.Message = SvcMessage;
-  s.GetMsg = SvcGetMsg;
-  s.Control = SvcControl;
-  s.SaveScreen = SvcSaveScreen;
-  s.RestoreScreen = SvcRestoreScreen;
-  s.GetDirList = SvcGetDirList;
-  s.FreeDirList = SvcFreeDirList;
-  FARAPIUNUSED unsupported = SvcUnsupported;
-  s.GetPluginDirList = s.Viewer = s.Editor = s.CmpName = s.CharTable = s.Text = unsupported;
-  s.EditorControl = s.ShowHelp = s.AdvControl = s.InputBox = s.DialogEx = unsupported;
-  s.SendDlgMessage = s.DefDlgProc = s.ViewerControl = unsupported;
-  s.FSF = nullptr;
+  if (!h.Later()) {
+    // The 1.x host works in the console's code page: plug-ins hand it OEM
+    // names, and the file APIs of the whole process take them so.
+    h.restoreAnsiFileApis = AreFileApisANSI() != 0;
+    SetFileApisToOEM();
+  }
+  auto primary = std::make_unique<PluginSlot>();
+  primary->moduleName = h.options.moduleName;
+  primary->fileName = BaseName(primary->moduleName);
+  FillStartup(*primary, h.rootKey);
+  h.plugins.push_back(std::move(primary));
+  if (h.options.temporaryPanel) {
+    auto temporary = std::make_unique<PluginSlot>();
+    temporary->builtIn = true;
+    temporary->fileName = kTemporaryPanelName;
+    temporary->moduleName = kTemporaryPanelModule;
+    temporary->exports = TemporaryPanelExports();
+    FillStartup(*temporary, h.rootKey);
+    h.plugins.push_back(std::move(temporary));
+  }
+  h.NumberPlugins();
   char cwd[MAX_PATH];
   DWORD n = GetCurrentDirectoryA(sizeof cwd, cwd);
   for (Panel& p : h.panels) {
@@ -246,12 +369,13 @@ Host::~Host() {
     RegDeleteKeyA(HKEY_CURRENT_USER, h.ownedKeyTree.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\MelvoxTest");  // only when empty
   }
+  if (h.restoreAnsiFileApis) SetFileApisToANSI();
   g_current = nullptr;
 }
 
-const PluginStartupInfo* Host::StartupInfo() const { return &impl_->startup; }
+const PluginStartupInfo* Host::StartupInfo() const { return &impl_->Primary().startup; }
 const std::string& Host::RootKey() const { return impl_->rootKey; }
-const Exports& Host::PluginExports() const { return impl_->exports; }
+const Exports& Host::PluginExports() const { return impl_->Primary().exports; }
 
 bool Host::LoadPlugin(const std::string& dllPath) {
   Impl& h = *impl_;
@@ -287,43 +411,52 @@ bool Host::LoadPlugin(const std::string& dllPath) {
     FreeLibrary(module);
     return false;
   }
-  h.module = module;
+  // The slot of the earlier plug-in stays alive: texts it handed out remain valid.
+  auto slot = std::make_unique<PluginSlot>();
+  slot->module = module;
+  slot->moduleName = path;
+  slot->fileName = BaseName(path);
+  FillStartup(*slot, h.rootKey);
+  h.retired.push_back(std::move(h.plugins[0]));
+  h.plugins[0] = std::move(slot);
   h.options.moduleName = path;
-  CopyField(h.startup.ModuleName, sizeof h.startup.ModuleName, path);
-  h.startup.ModuleNumber = reinterpret_cast<INT_PTR>(module);
-  h.lngLoaded = false;
+  h.NumberPlugins();
   AttachPlugin(e);
   return true;
 }
 
 void Host::AttachPlugin(const Exports& exports) {
   Impl& h = *impl_;
-  h.exports = exports;
+  PluginSlot& p = h.Primary();
+  p.exports = exports;
   h.attached = true;
   if (exports.SetStartupInfo) {
-    h.Record(true, "SetStartupInfo", h.startup.ModuleName);
-    ++h.pluginDepth;
-    exports.SetStartupInfo(&h.startup);
-    h.LeavePlugin();
+    p.started = true;
+    h.Enter(p, nullptr, "SetStartupInfo", p.startup.ModuleName);
+    exports.SetStartupInfo(&p.startup);
+    h.Leave();
   }
 }
 
 void Host::UnloadPlugin() {
   Impl& h = *impl_;
-  if (!h.attached) return;
   for (Panel& p : h.panels)
-    if (p.kind == Panel::Plugin) h.ClosePanelNow(p, p.directory);
-  if (h.exports.ExitFAR) {
-    h.Record(true, "ExitFAR", "");
-    ++h.pluginDepth;
-    h.exports.ExitFAR();
-    h.LeavePlugin();
+    while (p.kind == Panel::Plugin) h.ClosePanelNow(p, p.directory, true);
+  if (!h.attached) return;
+  for (PluginSlot* p : h.InLoadOrder()) {
+    if (!p->started || !p->exports.ExitFAR) continue;
+    p->started = false;
+    h.Enter(*p, nullptr, "ExitFAR", "");
+    p->exports.ExitFAR();
+    h.Leave();
   }
   h.attached = false;
-  h.exports = Exports();
-  if (h.module) {
-    FreeLibrary(h.module);
-    h.module = nullptr;
+  PluginSlot& primary = h.Primary();
+  primary.exports = Exports();
+  primary.started = false;
+  if (primary.module) {
+    FreeLibrary(primary.module);
+    primary.module = nullptr;
   }
 }
 
@@ -397,9 +530,28 @@ bool Host::CheckBalanced() {
   return h.failures.empty();
 }
 
-void Host::Impl::Record(bool toPlugin, const std::string& name, const std::string& detail) {
+std::string RenderCall(const Call& call, const std::string& pluginUnderTest) {
+  std::string text = call.toPlugin ? "-> " : call.byHost ? "   " : "<- ";
+  if (call.toPlugin && !call.plugin.empty() && _stricmp(call.plugin.c_str(), pluginUnderTest.c_str()) != 0)
+    text += call.plugin + ": ";
+  text += call.name;
+  if (!call.detail.empty()) text += " " + call.detail;
+  return text;
+}
+
+void Host::Impl::Record(bool toPlugin, const std::string& name, const std::string& detail,
+                        const std::string& plugin) {
   Call c;
   c.toPlugin = toPlugin;
+  c.plugin = plugin;
+  c.name = name;
+  c.detail = detail;
+  calls.push_back(std::move(c));
+}
+
+void Host::Impl::RecordHost(const std::string& name, const std::string& detail) {
+  Call c;
+  c.byHost = true;
   c.name = name;
   c.detail = detail;
   calls.push_back(std::move(c));
@@ -431,212 +583,82 @@ bool Host::Impl::TakeAnswer(AnswerKind kind, const std::string& what, Answer* ou
   return true;
 }
 
-void Host::Impl::LeavePlugin() {
-  if (--pluginDepth > 0) return;
-  pluginDepth = 0;
-  // FCTL_CLOSEPLUGIN takes effect once the plug-in has returned to the host,
-  // so the instance is never destroyed under the plug-in's feet.
+// --- export calls and their callers ------------------------------------------------
+
+void Host::Impl::Enter(PluginSlot& plugin, HANDLE handle, const std::string& name,
+                       const std::string& detail) {
+  if (handle && handle != INVALID_HANDLE_VALUE && plugin.closed.count(handle))
+    Fail(name + " called with the handle of an instance that ClosePlugin closed");
+  Record(true, name, detail, plugin.fileName);
+  Frame f;
+  f.plugin = &plugin;
+  f.handle = handle;
+  f.call = name == "ProcessEvent" ? name + " " + detail : name;
+  frames.push_back(std::move(f));
+}
+
+void Host::Impl::Leave() {
+  if (!frames.empty()) frames.pop_back();
+  if (!frames.empty()) return;
+  // The 1.x host acts on FCTL_CLOSEPLUGIN once the plug-in is back in the host.
   for (Panel& p : panels)
     if (p.closePending) ClosePanelNow(p, p.closeDir);
 }
 
-// --- language file -------------------------------------------------------------------
+PluginSlot& Host::Impl::Caller() { return frames.empty() ? Primary() : *frames.back().plugin; }
 
-void Host::Impl::LoadLanguage() {
-  lngLoaded = true;
-  // Texts handed out before stay valid until the Host dies.
-  if (!lngMessages.empty()) retiredMessages.push_back(std::move(lngMessages));
-  lngMessages.clear();
-  std::string folder = FolderOf(options.moduleName);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*.lng").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  std::vector<std::pair<std::string, std::vector<std::string>>> files;
-  do {
-    std::string text, language;
-    std::vector<std::string> texts;
-    if (ReadWholeFile(folder + "\\" + found.cFileName, &text) &&
-        ParseLanguageFile(text, &language, &texts))
-      files.emplace_back(Lower(language), std::move(texts));
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  std::sort(files.begin(), files.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const std::string& wanted : {Lower(options.language), std::string("english")}) {
-    for (auto& f : files) {
-      if (f.first == wanted) {
-        lngMessages = std::move(f.second);
-        return;
-      }
-    }
+void Host::Impl::CheckCaller(const char* service) {
+  if (!frames.empty() && frames.back().closed)
+    Fail(std::string(service) + " called from " + frames.back().call +
+         " of an instance that was closed during that call");
+}
+
+void Host::Impl::CheckNumber(const char* service, INT_PTR number) {
+  if (number != Caller().startup.ModuleNumber)
+    Fail(std::string(service) + ": PluginNumber is not the ModuleNumber");
+}
+
+// --- language and help files ------------------------------------------------------------
+
+void Host::Impl::LoadLanguage(PluginSlot& plugin) {
+  plugin.lngLoaded = true;
+  std::vector<LanguageFile> files = ReadLanguageFiles(plugin.moduleName, ".lng", ParseLanguageFile);
+  if (LanguageFile* f = PickLanguage(files, options.language)) plugin.lngMessages = std::move(f->entries);
+}
+
+void Host::Impl::LoadHelp(PluginSlot& plugin) {
+  plugin.helpLoaded = true;
+  std::vector<LanguageFile> files = ReadLanguageFiles(plugin.moduleName, ".hlf", ParseHelpFile);
+  if (LanguageFile* f = PickLanguage(files, options.language)) {
+    plugin.helpFile = f->name;
+    plugin.helpTopics.insert(f->entries.begin(), f->entries.end());
   }
-  if (!files.empty()) lngMessages = std::move(files.front().second);
+}
+
+void Host::Impl::CheckHelpTopic(const char* service, const char* topic) {
+  if (!topic || !*topic) return;
+  PluginSlot& plugin = Caller();
+  if (!plugin.helpLoaded) LoadHelp(plugin);
+  if (plugin.helpFile.empty())
+    Fail(std::string(service) + " names help topic " + Quote(topic) + ", but no .hlf help file lies beside " +
+         plugin.moduleName);
+  else if (!plugin.helpTopics.count(topic))
+    Fail(std::string(service) + " names help topic " + Quote(topic) + ", which " + plugin.helpFile + " lacks");
 }
 
 const char* Host::Impl::GetMsg(int msgId) {
-  if (!lngLoaded) LoadLanguage();
+  PluginSlot& plugin = Caller();
+  if (!plugin.lngLoaded) LoadLanguage(plugin);
   Record(false, "GetMsg", std::to_string(msgId));
-  if (msgId >= 0 && static_cast<size_t>(msgId) < lngMessages.size())
-    return lngMessages[static_cast<size_t>(msgId)].c_str();
-  auto it = missingMarkers.find(msgId);
-  if (it == missingMarkers.end())
-    it = missingMarkers.emplace(msgId, "<no message " + std::to_string(msgId) + ">").first;
+  if (msgId >= 0 && static_cast<size_t>(msgId) < plugin.lngMessages.size())
+    return plugin.lngMessages[static_cast<size_t>(msgId)].c_str();
+  auto it = plugin.missingMarkers.find(msgId);
+  if (it == plugin.missingMarkers.end())
+    it = plugin.missingMarkers.emplace(msgId, "<no message " + std::to_string(msgId) + ">").first;
   if (options.failOnMissingMessage)
     Fail("GetMsg " + std::to_string(msgId) + ": no such message in the language file beside " +
-         options.moduleName);
+         plugin.moduleName);
   return it->second.c_str();
-}
-
-// --- message boxes, dialogs, menus -----------------------------------------------------
-
-int Host::Impl::Message(DWORD flags, const char* helpTopic, const char* const* items,
-                        int itemsNumber, int buttonsNumber, bool fromHost) {
-  MessageRecord m;
-  m.fromHost = fromHost;
-  m.flags = flags;
-  m.helpTopic = helpTopic ? helpTopic : "";
-  if (!items || itemsNumber < 1 || buttonsNumber < 0 || buttonsNumber > itemsNumber - 1) {
-    Fail("Message with " + std::to_string(itemsNumber) + " items and " +
-         std::to_string(buttonsNumber) + " buttons: needs a title and its buttons");
-    return -1;
-  }
-  m.title = items[0] ? items[0] : "";
-  for (int i = 1; i < itemsNumber; ++i) {
-    std::string text = items[i] ? items[i] : "";
-    if (i < itemsNumber - buttonsNumber)
-      m.lines.push_back(text);
-    else
-      m.buttons.push_back(text);
-  }
-  Record(false, fromHost ? "HostMessage" : "Message", MessageDetail(m));
-  if (buttonsNumber == 0) {
-    // Drawn and left on screen until the screen saved before it comes back.
-    messages.push_back(m);
-    visibleMessages.push_back(m);
-    Show(RenderMessage(m) + "-> drawn without buttons, stays on screen\n");
-    return -1;
-  }
-  Answer a;
-  if (TakeAnswer(AnswerKind::Message, "message box " + Quote(m.title.c_str()), &a)) {
-    if (a.index < -1 || a.index >= buttonsNumber)
-      Fail("scripted message answer " + std::to_string(a.index) + " is not a button of " +
-           Quote(m.title.c_str()));
-    else
-      m.result = a.index;
-  }
-  messages.push_back(m);
-  Show(RenderMessage(m) + (m.result < 0 ? std::string("-> Esc\n")
-                                        : "-> button " + std::to_string(m.result) + " " +
-                                              Quote(m.buttons[static_cast<size_t>(m.result)].c_str()) + "\n"));
-  return m.result;
-}
-
-int Host::Impl::Dialog(int x1, int y1, int x2, int y2, const char* helpTopic,
-                       FarDialogItem* item, int itemsNumber) {
-  DialogRecord d;
-  d.x1 = x1;
-  d.y1 = y1;
-  d.x2 = x2;
-  d.y2 = y2;
-  d.helpTopic = helpTopic ? helpTopic : "";
-  if (!item || itemsNumber <= 0) {
-    Fail("Dialog without items");
-    return -1;
-  }
-  for (int i = 0; i < itemsNumber; ++i) d.shown.push_back(StateOf(item[i]));
-  std::string title = itemsNumber > 0 ? d.shown[0].data : std::string();
-  Record(false, "Dialog", Quote(title.c_str()) + " items=" + std::to_string(itemsNumber));
-  std::string what = "dialog " + Quote(title.c_str());
-  Answer a;
-  if (TakeAnswer(AnswerKind::Dialog, what, &a)) {
-    for (const auto& t : a.dialog.typed) {
-      if (t.first < 0 || t.first >= itemsNumber || !IsEdit(item[t.first].Type)) {
-        Fail(what + ": item " + std::to_string(t.first) + " is not an edit field");
-        continue;
-      }
-      FarDialogItem& field = item[t.first];
-      std::string text = t.second;
-      // A fixed field takes no more characters than it is wide.
-      if (field.Type == DI_FIXEDIT) {
-        int width = field.X2 - field.X1 + 1;
-        if (width > 0 && text.size() > static_cast<size_t>(width)) text.resize(static_cast<size_t>(width));
-      }
-      CopyField(field.Data, sizeof field.Data, text);
-    }
-    auto setCheck = [&](int index, bool on, bool toggle) {
-      if (index < 0 || index >= itemsNumber ||
-          (item[index].Type != DI_CHECKBOX && item[index].Type != DI_RADIOBUTTON)) {
-        Fail(what + ": item " + std::to_string(index) + " is not a check box or radio button");
-        return;
-      }
-      FarDialogItem& box = item[index];
-      if (toggle) on = box.Selected == 0;
-      if (box.Type == DI_RADIOBUTTON) {
-        if (!on) return;  // a radio button is cleared only by picking another
-        int first = index;
-        while (first > 0 && !(item[first].Flags & DIF_GROUP) && item[first - 1].Type == DI_RADIOBUTTON) --first;
-        for (int i = first; i < itemsNumber && item[i].Type == DI_RADIOBUTTON; ++i) {
-          if (i > first && (item[i].Flags & DIF_GROUP)) break;
-          item[i].Selected = 0;
-        }
-      }
-      box.Selected = on ? 1 : 0;
-    };
-    for (const auto& c : a.dialog.checks) setCheck(c.first, c.second, false);
-    for (int t : a.dialog.toggles) setCheck(t, false, true);
-    if (a.index < -1 || a.index >= itemsNumber)
-      Fail(what + ": scripted button " + std::to_string(a.index) + " is not an item");
-    else
-      d.result = a.index;
-  }
-  for (int i = 0; i < itemsNumber; ++i) d.closed.push_back(StateOf(item[i]));
-  dialogs.push_back(d);
-  std::string answer = d.result < 0 ? std::string("Esc")
-                                    : "item " + std::to_string(d.result) + " " +
-                                          Quote(d.shown[static_cast<size_t>(d.result)].data.c_str());
-  Show(RenderDialog(d) + "-> " + answer + "\n");
-  return d.result;
-}
-
-int Host::Impl::Menu(int, int, int, DWORD flags, const char* title, const char* bottom,
-                     const char* helpTopic, const int* breakKeys, int* breakCode,
-                     const FarMenuItem* item, int itemsNumber) {
-  MenuRecord m;
-  m.flags = flags;
-  m.title = title ? title : "";
-  m.bottom = bottom ? bottom : "";
-  m.helpTopic = helpTopic ? helpTopic : "";
-  for (int i = 0; item && i < itemsNumber; ++i) {
-    MenuRecord::Item it;
-    it.text.assign(item[i].Text, strnlen(item[i].Text, sizeof item[i].Text));
-    it.selected = item[i].Selected != 0;
-    it.checked = item[i].Checked != 0;
-    it.separator = item[i].Separator != 0;
-    m.items.push_back(it);
-  }
-  for (int i = 0; breakKeys && breakKeys[i] != 0; ++i) m.breakKeys.push_back(breakKeys[i]);
-  if (breakCode) *breakCode = -1;
-  Record(false, "Menu", Quote(m.title.c_str()) + " items=" + std::to_string(itemsNumber));
-  std::string what = "menu " + Quote(m.title.c_str());
-  Answer a;
-  if (TakeAnswer(AnswerKind::Menu, what, &a)) {
-    if (a.index < -1 || a.index >= itemsNumber ||
-        (a.index >= 0 && m.items[static_cast<size_t>(a.index)].separator)) {
-      Fail(what + ": scripted item " + std::to_string(a.index) + " cannot be chosen");
-    } else if (a.breakCode >= 0 &&
-               (!breakCode || a.breakCode >= static_cast<int>(m.breakKeys.size()))) {
-      Fail(what + ": scripted break key " + std::to_string(a.breakCode) + " is not one of its keys");
-    } else {
-      m.result = a.index;
-      m.breakCode = a.breakCode;
-      if (breakCode) *breakCode = a.breakCode;
-    }
-  }
-  menus.push_back(m);
-  std::string answer = m.result < 0 ? std::string("Esc") : "item " + std::to_string(m.result);
-  if (m.breakCode >= 0) answer += " with break key " + std::to_string(m.breakCode);
-  Show(RenderMenu(m) + "-> " + answer + "\n");
-  return m.result;
 }
 
 // --- screens and dir lists -------------------------------------------------------------

@@ -10,15 +10,25 @@ namespace farhost {
 
 namespace {
 
-// Marks ".." so that a plug-in that maps it to a store entry by
-// NumberOfLinks picks a real entry and the fault shows in its tests.
-const DWORD kDotsNumberOfLinks = 1;
 // FCTL_GETCMDLINE's buffer: the size hosts of this ABI document for it.
 const size_t kCmdLineBuffer = 1024;
-std::string BaseName(const std::string& path) {
-  size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+// GetOpenPluginInfo calls per redraw: the 1.x host makes 3, the later 4 or 5.
+const int kRedrawInfoCalls = 3;
+const int kLaterRedrawInfoCalls = 4;
+// Before the first GetFindData of a new panel both hosts ask 7 times.
+const int kOpeningInfoCalls = 7;
+// FE_REDRAW events of one panel nested this deep mean the plug-in redraws
+// from its own redraw event without end.
+const int kRedrawNesting = 4;
+// PanelInfo.Flags bits as the 1.x host sets them (0xa1 was recorded for a
+// left plug-in panel with real names).
+const DWORD kPanelShowsHidden = 0x01;
+const DWORD kPanelReverseSort = 0x04;
+const DWORD kPanelRealNames = 0x20;
+const DWORD kPanelLeft = 0x80;
+// The later host's events around every listing.
+const int kEventBeforeListing = 9;
+const int kEventAfterListing = 10;
 
 PanelRow RowFromItem(const PluginPanelItem& item) {
   PanelRow r;
@@ -38,12 +48,12 @@ PanelRow RowFromItem(const PluginPanelItem& item) {
   return r;
 }
 
-PanelRow DotsRow() {
+PanelRow DotsRow(DWORD numberOfLinks) {
   PanelRow r;
   r.dots = true;
   r.name = "..";
   r.attributes = FILE_ATTRIBUTE_DIRECTORY;
-  r.numberOfLinks = kDotsNumberOfLinks;
+  r.numberOfLinks = numberOfLinks;
   return r;
 }
 
@@ -102,22 +112,44 @@ int CompareRows(int mode, const PanelRow& a, const PanelRow& b) {
   }
 }
 
-const char* EventName(int event) {
-  switch (event) {
-    case FE_CHANGEVIEWMODE: return "FE_CHANGEVIEWMODE";
-    case FE_REDRAW: return "FE_REDRAW";
-    case FE_IDLE: return "FE_IDLE";
-    case FE_CLOSE: return "FE_CLOSE";
-  }
-  return "event";
-}
-
 }  // namespace
 
 const char* SortName(int mode) {
   static const char* const names[] = {"default", "unsorted", "name", "ext", "mtime", "ctime",
                                       "atime", "size", "descr", "owner", "packed", "links"};
   return mode >= 0 && mode < 12 ? names[mode] : "?";
+}
+
+std::string EventName(int event) {
+  static const char* const names[] = {"FE_CHANGEVIEWMODE", "FE_REDRAW", "FE_IDLE", "FE_CLOSE",
+                                      "FE_BREAK", "FE_COMMAND", "FE_GOTFOCUS", "FE_KILLFOCUS"};
+  return event >= 0 && event <= kEventKillFocus ? names[event] : "event " + std::to_string(event);
+}
+
+namespace {
+
+// One part of an 8.3 name: upper case, without the characters it cannot hold.
+std::string ShortPart(const std::string& part) {
+  std::string out;
+  for (char c : part)
+    if (!strchr(" .+,;=[]", c)) out += static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace
+
+std::string ShortName(const std::string& name) {
+  std::string base = BaseName(name);
+  size_t dot = base.find_last_of('.');
+  bool hasExt = dot != std::string::npos && dot > 0;
+  std::string stem = ShortPart(hasExt ? base.substr(0, dot) : base);
+  std::string ext = hasExt ? ShortPart(base.substr(dot + 1)) : std::string();
+  std::string upper;
+  for (char c : base) upper += static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  bool fits = !stem.empty() && stem.size() <= 8 && ext.size() <= 3 && upper == stem + (hasExt ? "." + ext : "");
+  if (!fits) stem = stem.substr(0, 6) + "~1";
+  if (ext.size() > 3) ext.resize(3);
+  return ext.empty() ? stem : stem + "." + ext;
 }
 
 const char* ControlName(int command) {
@@ -131,40 +163,84 @@ const char* ControlName(int command) {
 // --- export calls ---------------------------------------------------------------------
 
 int Host::Impl::CallProcessEvent(Panel& panel, int event, void* param) {
-  if (panel.kind != Panel::Plugin || !exports.ProcessEvent) return 0;
-  Record(true, "ProcessEvent", EventName(event));
-  ++pluginDepth;
-  int r = exports.ProcessEvent(panel.handle, event, param);
-  LeavePlugin();
+  if (panel.kind != Panel::Plugin || !panel.plugin->exports.ProcessEvent) return 0;
+  PluginSlot& plugin = *panel.plugin;
+  HANDLE handle = panel.handle;
+  std::string detail = EventName(event);
+  if (event == FE_CHANGEVIEWMODE) detail += " " + Quote(static_cast<const char*>(param));
+  Enter(plugin, handle, "ProcessEvent", detail);
+  int r = plugin.exports.ProcessEvent(handle, event, param);
+  Leave();
   return r;
 }
 
 int Host::Impl::CallProcessKey(Panel& panel, int key, unsigned state) {
-  if (panel.kind != Panel::Plugin || !exports.ProcessKey) return 0;
-  Record(true, "ProcessKey", Hex(static_cast<unsigned>(key)) + " state=" + std::to_string(state));
-  ++pluginDepth;
-  int r = exports.ProcessKey(panel.handle, key, state);
-  LeavePlugin();
+  if (panel.kind != Panel::Plugin || !panel.plugin->exports.ProcessKey) return 0;
+  PluginSlot& plugin = *panel.plugin;
+  HANDLE handle = panel.handle;
+  Enter(plugin, handle, "ProcessKey", Hex(static_cast<unsigned>(key)) + " state=" + std::to_string(state));
+  int r = plugin.exports.ProcessKey(handle, key, state);
+  Leave();
   return r;
+}
+
+void Host::Impl::CallClosePlugin(PluginSlot& plugin, HANDLE handle) {
+  if (plugin.exports.ClosePlugin) {
+    Enter(plugin, handle, "ClosePlugin", "");
+    plugin.exports.ClosePlugin(handle);
+    Leave();
+  }
+  plugin.closed.insert(handle);
+}
+
+HANDLE Host::Impl::CallOpenPlugin(PluginSlot& plugin, int openFrom, INT_PTR item, const std::string& detail) {
+  if (!plugin.exports.OpenPlugin) return INVALID_HANDLE_VALUE;
+  Enter(plugin, nullptr, "OpenPlugin", detail);
+  HANDLE r = plugin.exports.OpenPlugin(openFrom, item);
+  Leave();
+  if (r && r != INVALID_HANDLE_VALUE) plugin.closed.erase(r);
+  return r;
+}
+
+HANDLE Host::Impl::OfferFile(const char* name, const unsigned char* data, int size, PluginSlot** taker) {
+  std::vector<char> buffer;
+  if (name) buffer.assign(name, name + strlen(name) + 1);
+  for (PluginSlot* p : InLoadOrder()) {
+    if (!p->exports.OpenFilePlugin) continue;
+    Enter(*p, nullptr, "OpenFilePlugin", Quote(name) + " " + std::to_string(size) + " bytes");
+    // The plug-in may write into the name; it gets the host's own copy.
+    HANDLE r = p->exports.OpenFilePlugin(name ? buffer.data() : nullptr, data, size);
+    Leave();
+    if (r && r != INVALID_HANDLE_VALUE) {
+      p->closed.erase(r);
+      *taker = p;
+      return r;
+    }
+    if (name) buffer.assign(name, name + strlen(name) + 1);
+  }
+  *taker = nullptr;
+  return INVALID_HANDLE_VALUE;
 }
 
 // --- listing --------------------------------------------------------------------------
 
 Panel* Host::Impl::PanelOf(HANDLE hPlugin) {
-  if (hPlugin == INVALID_HANDLE_VALUE) return &panels[active];
+  if (hPlugin == INVALID_HANDLE_VALUE || (hPlugin == nullptr && Later())) return &panels[active];
   for (Panel& p : panels)
     if (p.kind == Panel::Plugin && p.handle == hPlugin) return &p;
   return nullptr;
 }
 
 void Host::Impl::ReadOpenInfo(Panel& panel) {
-  if (panel.kind != Panel::Plugin || !exports.GetOpenPluginInfo) return;
+  if (panel.kind != Panel::Plugin || !panel.plugin->exports.GetOpenPluginInfo) return;
+  PluginSlot& plugin = *panel.plugin;
+  HANDLE handle = panel.handle;
   OpenPluginInfo opi;
   memset(&opi, 0, sizeof opi);  // StructSize 0: the plug-in sets it
-  Record(true, "GetOpenPluginInfo", "");
-  ++pluginDepth;
-  exports.GetOpenPluginInfo(panel.handle, &opi);
-  LeavePlugin();
+  Enter(plugin, handle, "GetOpenPluginInfo", "");
+  plugin.exports.GetOpenPluginInfo(handle, &opi);
+  Leave();
+  if (!IsOpen(panel, handle)) return;
   OpenInfoCopy c;
   c.structSize = opi.StructSize;
   c.flags = opi.Flags;
@@ -224,7 +300,7 @@ void Host::Impl::ReadDirectory(Panel& panel) {
   Arrange(panel);
 }
 
-bool Host::Impl::ListPanel(Panel& panel, bool keepSelection) {
+bool Host::Impl::ListPanel(Panel& panel, bool keepSelection, int infoBefore, bool infoAfter) {
   if (panel.kind == Panel::Files) {
     if (!keepSelection)
       for (PanelRow& r : panel.rows) r.selected = false;
@@ -232,19 +308,25 @@ bool Host::Impl::ListPanel(Panel& panel, bool keepSelection) {
     return true;
   }
   if (panel.kind != Panel::Plugin) return true;
-  int ok = 1;
+  PluginSlot& plugin = *panel.plugin;
+  HANDLE handle = panel.handle;
   std::set<std::string> selected;
   if (keepSelection)
     for (const PanelRow& r : panel.rows)
       if (r.selected && !r.dots) selected.insert(r.name);
-  panel.listed.clear();
-  if (exports.GetFindData) {
+  if (Later()) CallProcessEvent(panel, kEventBeforeListing, nullptr);
+  for (int i = 0; i < infoBefore && IsOpen(panel, handle); ++i) ReadOpenInfo(panel);
+  if (!IsOpen(panel, handle)) return false;
+  int ok = 1;
+  if (plugin.exports.GetFindData) {
     PluginPanelItem* items = nullptr;
     int count = 0;
-    Record(true, "GetFindData", "");
-    ++pluginDepth;
-    ok = exports.GetFindData(panel.handle, &items, &count, 0);
-    LeavePlugin();
+    Enter(plugin, handle, "GetFindData", "OpMode=0");
+    ok = plugin.exports.GetFindData(handle, &items, &count, 0);
+    Leave();
+    // An instance closed meanwhile has freed its items.
+    if (!IsOpen(panel, handle)) return false;
+    panel.listed.clear();
     if (ok && items && count > 0) {
       // The host reads the plug-in's array in place and keeps its own copies.
       for (int i = 0; i < count; ++i) {
@@ -253,9 +335,13 @@ bool Host::Impl::ListPanel(Panel& panel, bool keepSelection) {
         panel.listed.push_back(r);
       }
     }
-    if (!ok) Record(false, "GetFindData failed", "");
+    if (!ok) RecordHost("GetFindData failed", "");
+  } else {
+    panel.listed.clear();
   }
-  ReadOpenInfo(panel);
+  if (infoAfter) ReadOpenInfo(panel);
+  if (Later() && IsOpen(panel, handle)) CallProcessEvent(panel, kEventAfterListing, nullptr);
+  if (!IsOpen(panel, handle)) return false;
   Arrange(panel);
   return ok != 0;
 }
@@ -287,7 +373,7 @@ void Host::Impl::Arrange(Panel& panel) {
   });
   bool dots = panel.kind == Panel::Plugin ? (panel.info.flags & OPIF_ADDDOTS) != 0
                                           : panel.directory.size() > 3;
-  if (dots) rows.insert(rows.begin(), DotsRow());
+  if (dots) rows.insert(rows.begin(), DotsRow(options.dotsNumberOfLinks));
   panel.rows = std::move(rows);
   int cursor = -1;
   for (size_t i = 0; i < panel.rows.size() && !cursorName.empty(); ++i)
@@ -296,25 +382,60 @@ void Host::Impl::Arrange(Panel& panel) {
   panel.cursor = std::max(cursor, 0);
 }
 
+void Host::Impl::Paint(Panel& panel) {
+  panel.painted = true;
+  panel.paintedRows = panel.rows;
+  panel.paintedCursor = panel.cursor;
+  panel.paintedTop = panel.top;
+  panel.paintedInfo = panel.info;
+}
+
 void Host::Impl::RedrawPanel(Panel& panel) {
   if (screens.empty()) visibleMessages.clear();
   if (panel.kind != Panel::Plugin) return;
-  // The plug-in hears of every redraw first, and may veto it.
-  if (CallProcessEvent(panel, FE_REDRAW, nullptr)) return;
-  if (panel.kind == Panel::Plugin) ReadOpenInfo(panel);
+  HANDLE handle = panel.handle;
+  int nesting = 0;
+  for (const Frame& f : frames)
+    if (f.handle == handle && f.call == "ProcessEvent FE_REDRAW") ++nesting;
+  if (nesting >= kRedrawNesting) {
+    Fail("FE_REDRAW nested " + std::to_string(nesting) +
+         " deep: the plug-in redraws its panel from its own redraw event");
+    return;
+  }
+  // The plug-in hears of every redraw first; non-zero: it drew the panel itself.
+  if (CallProcessEvent(panel, FE_REDRAW, nullptr) || !IsOpen(panel, handle)) return;
+  int calls = Later() ? kLaterRedrawInfoCalls : kRedrawInfoCalls;
+  for (int i = 0; i < calls && IsOpen(panel, handle); ++i) ReadOpenInfo(panel);
+  if (IsOpen(panel, handle)) Paint(panel);
 }
 
-void Host::Impl::ClosePanelNow(Panel& panel, const std::string& dir) {
+void Host::Impl::ClosePanelNow(Panel& panel, const std::string& dir, bool quitting) {
   panel.closePending = false;
-  if (panel.kind != Panel::Plugin) return;
+  if (panel.kind != Panel::Plugin || panel.closing) return;
+  PluginSlot& plugin = *panel.plugin;
   HANDLE handle = panel.handle;
-  panel.kind = Panel::Files;  // first, so nothing reaches the closed instance
+  panel.closing = true;
+  CallProcessEvent(panel, FE_CLOSE, nullptr);
+  if (!IsOpen(panel, handle)) return;
+  // The side forgets the instance first, so nothing reaches it any more; calls
+  // under way in it are flagged, so what it does after the close shows.
+  std::vector<Panel> below = std::move(panel.below);
+  panel.below.clear();
+  panel.kind = Panel::Files;
+  panel.plugin = nullptr;
   panel.handle = nullptr;
-  if (exports.ClosePlugin) {
-    Record(true, "ClosePlugin", "");
-    ++pluginDepth;
-    exports.ClosePlugin(handle);
-    LeavePlugin();
+  panel.closing = false;
+  for (Frame& f : frames)
+    if (f.plugin == &plugin && f.handle == handle) f.closed = true;
+  CallClosePlugin(plugin, handle);
+  if (!below.empty()) {
+    // Back to the plug-in panel this one was opened on.
+    Panel restored = std::move(below.back());
+    below.pop_back();
+    restored.below = std::move(below);
+    panel = std::move(restored);
+    if (!quitting && ListPanel(panel, true)) RedrawPanel(panel);
+    return;
   }
   DWORD attributes = dir.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(dir.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -323,16 +444,29 @@ void Host::Impl::ClosePanelNow(Panel& panel, const std::string& dir) {
   panel.reverse = false;
   panel.rows.clear();
   panel.cursor = 0;
+  panel.top = 0;
   panel.info = OpenInfoCopy();
+  panel.painted = false;
   ReadDirectory(panel);
 }
 
-bool Host::Impl::OpenPanel(HANDLE handle, const char* how) {
-  Record(false, "opened", std::string(how) + (handle == INVALID_HANDLE_VALUE || !handle ? " -> none" : " -> panel"));
-  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return false;
+bool Host::Impl::OpenPanel(PluginSlot* plugin, HANDLE handle, const char* how, bool gotFocus, bool onTop) {
+  bool valid = plugin && handle != INVALID_HANDLE_VALUE && handle != nullptr;
+  RecordHost("opened", std::string(how) + (valid ? " -> panel" : " -> none"));
+  if (!valid) return false;
   Panel& panel = ActivePanel();
-  if (panel.kind == Panel::Plugin) ClosePanelNow(panel, panel.directory);
+  if (onTop && panel.kind == Panel::Plugin) {
+    Panel old = std::move(panel);
+    panel = Panel();
+    panel.directory = old.directory;
+    panel.viewMode = old.viewMode;
+    panel.below = std::move(old.below);
+    old.below.clear();
+    panel.below.push_back(std::move(old));
+  }
+  while (panel.kind == Panel::Plugin) ClosePanelNow(panel, panel.directory, true);
   panel.kind = Panel::Plugin;
+  panel.plugin = plugin;
   panel.handle = handle;
   panel.rows.clear();
   panel.listed.clear();
@@ -341,12 +475,15 @@ bool Host::Impl::OpenPanel(HANDLE handle, const char* how) {
   panel.filter.clear();
   panel.sortMode = SM_NAME;
   panel.reverse = false;
-  if (!ListPanel(panel, false)) {
+  panel.info = OpenInfoCopy();
+  panel.painted = false;
+  if (gotFocus) CallProcessEvent(panel, kEventGotFocus, nullptr);
+  if (!IsOpen(panel, handle)) return false;
+  if (!ListPanel(panel, false, kOpeningInfoCalls, false)) {
     // A panel whose first listing fails is not shown.
-    ClosePanelNow(panel, panel.directory);
+    if (IsOpen(panel, handle)) ClosePanelNow(panel, panel.directory);
     return false;
   }
-  if (panel.kind != Panel::Plugin) return false;
   const OpenInfoCopy& info = panel.info;
   if (info.startPanelMode >= '0' && info.startPanelMode <= '9') panel.viewMode = info.startPanelMode - '0';
   if (info.startSortMode > 0) {
@@ -356,7 +493,8 @@ bool Host::Impl::OpenPanel(HANDLE handle, const char* how) {
   Arrange(panel);
   panel.cursor = 0;
   RedrawPanel(panel);
-  return panel.kind == Panel::Plugin;
+  if (IsOpen(panel, handle)) RedrawPanel(panel);
+  return IsOpen(panel, handle);
 }
 
 // --- Control ----------------------------------------------------------------------------
@@ -383,6 +521,9 @@ int Host::Impl::FillPanelInfo(Panel& panel, PanelInfo* info) {
   info->SortMode = panel.sortMode;
   info->CurrentItem = panel.cursor;
   info->TopPanelItem = panel.top;
+  bool realNames = panel.kind == Panel::Files || (panel.kind == Panel::Plugin && (panel.info.flags & OPIF_REALNAMES));
+  info->Flags = kPanelShowsHidden | (panel.reverse ? kPanelReverseSort : 0u) | (realNames ? kPanelRealNames : 0u) |
+                (left ? kPanelLeft : 0u);
   CopyField(info->CurDir, sizeof info->CurDir,
             panel.kind == Panel::Plugin ? panel.info.curDir : panel.kind == Panel::Files ? panel.directory : "");
   if (panel.kind == Panel::Plugin && panel.viewMode < static_cast<int>(panel.info.modes.size())) {
@@ -416,6 +557,8 @@ int Host::Impl::FillPanelInfo(Panel& panel, PanelInfo* info) {
     item.Flags = (r.flags & ~PPIF_SELECTED) | (r.selected ? static_cast<DWORD>(PPIF_SELECTED) : 0u);
     item.UserData = r.userData;
     if (!r.dots) {
+      // The host makes its own short name; the plug-in's is not kept.
+      CopyField(item.FindData.cAlternateFileName, sizeof item.FindData.cAlternateFileName, ShortName(r.name));
       item.Description = r.description.empty() ? nullptr : Keep(r.description);
       item.Owner = r.owner.empty() ? nullptr : Keep(r.owner);
       for (const std::string& c : r.customColumns) panel.infoColumns[i].push_back(Keep(c));
@@ -428,7 +571,9 @@ int Host::Impl::FillPanelInfo(Panel& panel, PanelInfo* info) {
       static_cast<size_t>(panel.cursor) < panel.rows.size() &&
       !panel.rows[static_cast<size_t>(panel.cursor)].dots) {
     PluginPanelItem current = panel.infoItems[static_cast<size_t>(panel.cursor)];
-    current.Flags = 0;
+    // The cursor item stands in for the selection: 1.x clears its flags, the
+    // later host keeps them (without PPIF_SELECTED).
+    current.Flags = Later() ? (current.Flags & ~PPIF_SELECTED) : 0u;
     panel.infoSelected.push_back(current);
   }
   info->PanelItems = panel.infoItems.empty() ? nullptr : panel.infoItems.data();
@@ -474,6 +619,10 @@ int Host::Impl::Control(HANDLE hPlugin, int command, void* param) {
     detail += " " + Quote(static_cast<const char*>(param));
   }
   Record(false, "Control", detail);
+  if (hPlugin && hPlugin != INVALID_HANDLE_VALUE && Caller().closed.count(hPlugin)) {
+    Fail(std::string("Control ") + ControlName(command) + " with the handle of an instance that ClosePlugin closed");
+    return 0;
+  }
   Panel* self = PanelOf(hPlugin);
   if (!self) {
     Fail(std::string("Control ") + ControlName(command) + " with a handle that is no open plug-in panel");
@@ -494,6 +643,7 @@ int Host::Impl::Control(HANDLE hPlugin, int command, void* param) {
       }
     case FCTL_UPDATEPANEL:
     case FCTL_UPDATEANOTHERPANEL:
+      // Listed again, not repainted: the panel shows the change after a redraw.
       ListPanel(command == FCTL_UPDATEPANEL ? *self : other, param != nullptr);
       return 1;
     case FCTL_REDRAWPANEL:
@@ -526,9 +676,14 @@ int Host::Impl::Control(HANDLE hPlugin, int command, void* param) {
       return SetSelection(*self, static_cast<const PanelInfo*>(param));
     case FCTL_CLOSEPLUGIN:
       if (self->kind != Panel::Plugin) return 0;
-      self->closePending = true;
+      if (self->closing) return 1;
       self->closeDir = param ? static_cast<const char*>(param) : self->directory;
-      if (pluginDepth == 0) ClosePanelNow(*self, self->closeDir);
+      if (Later() || frames.empty()) {
+        // The later host closes the instance inside this very call.
+        ClosePanelNow(*self, self->closeDir);
+      } else {
+        self->closePending = true;
+      }
       return 1;
     default:
       Fail("Control with unknown command " + std::to_string(command));
@@ -536,12 +691,7 @@ int Host::Impl::Control(HANDLE hPlugin, int command, void* param) {
   }
 }
 
-// --- the host's own file operations -------------------------------------------------
-
-bool Host::Impl::HostConfirm(const std::string& title, const std::string& text, const char* button) {
-  const char* items[] = {title.c_str(), text.c_str(), button, "Cancel"};
-  return Message(0, nullptr, items, 4, 2, true) == 0;
-}
+// --- the host's own file operations --------------------------------------------------
 
 std::vector<const PanelRow*> Host::Impl::Targets(const Panel& panel) const {
   std::vector<const PanelRow*> out;

@@ -55,11 +55,6 @@ std::string NoAmpersand(const std::string& text) {
   return t;
 }
 
-std::string BaseName(const std::string& path) {
-  size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::vector<int> Widths(const std::string& widthList, size_t columns, int room) {
   std::vector<std::string> texts;
   ModeColumns(widthList, &texts);
@@ -153,11 +148,30 @@ size_t ModeColumns(const std::string& list, std::vector<std::string>* out) {
 
 // --- panels ----------------------------------------------------------------------------
 
+namespace {
+
+// What a panel shows: a plug-in panel what its last redraw painted.
+struct Shown {
+  const std::vector<PanelRow>* rows;
+  int cursor, top;
+  const OpenInfoCopy* info;
+};
+
+Shown ShownOf(const Panel& p) {
+  if (p.kind == Panel::Plugin && p.painted) return {&p.paintedRows, p.paintedCursor, p.paintedTop, &p.paintedInfo};
+  static const std::vector<PanelRow> none;
+  static const OpenInfoCopy noInfo;
+  if (p.kind == Panel::Plugin) return {&none, 0, 0, &noInfo};  // listed, never painted
+  return {&p.rows, p.cursor, p.top, &p.info};
+}
+
+}  // namespace
+
 std::string Host::RenderTitle(Side side) const {
   const Impl& h = *impl_;
   const Panel& p = h.panels[side == Side::Active ? h.active : 1 - h.active];
   switch (p.kind) {
-    case Panel::Plugin: return p.info.title;
+    case Panel::Plugin: return ShownOf(p).info->title;
     case Panel::Info: return "Information";
     case Panel::QuickView: return "Quick view";
     default: return p.directory;
@@ -168,9 +182,11 @@ std::string Host::RenderPanel(Side side) const {
   const Impl& h = *impl_;
   const Panel& p = h.panels[side == Side::Active ? h.active : 1 - h.active];
   if (p.kind == Panel::Info) return RenderInfoPanel();
+  Shown shown = ShownOf(p);
+  const std::vector<PanelRow>& rows = *shown.rows;
   const ModeCopy* mode = nullptr;
-  if (p.kind == Panel::Plugin && p.viewMode < static_cast<int>(p.info.modes.size()))
-    mode = &p.info.modes[static_cast<size_t>(p.viewMode)];
+  if (p.kind == Panel::Plugin && p.viewMode < static_cast<int>(shown.info->modes.size()))
+    mode = &shown.info->modes[static_cast<size_t>(p.viewMode)];
   int width = (mode && mode->fullScreen) ? h.options.screenWidth : h.options.screenWidth / 2;
   std::string prefix = "  ";
   std::string out = prefix + Edge(width, RenderTitle(side)) + "\n";
@@ -181,7 +197,7 @@ std::string Host::RenderPanel(Side side) const {
   if (types.empty()) types.push_back("N");
   std::vector<int> widths = Widths(mode ? mode->widths : std::string("0,10"), types.size(),
                                    width - 2 - static_cast<int>(types.size() - 1));
-  bool namesOnly = p.kind == Panel::Plugin && (p.info.flags & OPIF_SHOWNAMESONLY);
+  bool namesOnly = p.kind == Panel::Plugin && (shown.info->flags & OPIF_SHOWNAMESONLY);
 
   std::string header = "|";
   for (size_t i = 0; i < types.size(); ++i) {
@@ -192,14 +208,15 @@ std::string Host::RenderPanel(Side side) const {
   out += prefix + header + "|\n";
 
   int visible = std::max(1, h.options.screenHeight - 2 - 5);
-  int count = static_cast<int>(p.rows.size());
-  int top = std::max(0, std::min(p.top, count - 1));
-  if (p.cursor < top) top = p.cursor;
-  if (p.cursor >= top + visible) top = p.cursor - visible + 1;
+  int count = static_cast<int>(rows.size());
+  int cursorAt = shown.cursor;
+  int top = std::max(0, std::min(shown.top, count - 1));
+  if (cursorAt < top) top = cursorAt;
+  if (cursorAt >= top + visible) top = cursorAt - visible + 1;
   for (int i = top; i < top + visible; ++i) {
-    const PanelRow* r = i < count ? &p.rows[static_cast<size_t>(i)] : nullptr;
+    const PanelRow* r = i < count ? &rows[static_cast<size_t>(i)] : nullptr;
     std::string mark = "  ";
-    if (r && i == p.cursor) mark[0] = '>';
+    if (r && i == cursorAt) mark[0] = '>';
     if (r && r->selected) mark[1] = '*';
     out += mark + CellLine(r, types, widths, namesOnly) + "\n";
   }
@@ -209,11 +226,11 @@ std::string Host::RenderPanel(Side side) const {
   ModeColumns(mode && !mode->statusTypes.empty() ? mode->statusTypes : std::string("N"), &statusTypes);
   std::vector<int> statusWidths = Widths(mode ? mode->statusWidths : std::string("0"), statusTypes.size(),
                                          width - 2 - static_cast<int>(statusTypes.size() - 1));
-  const PanelRow* current = p.cursor < count ? &p.rows[static_cast<size_t>(p.cursor)] : nullptr;
+  const PanelRow* current = cursorAt < count ? &rows[static_cast<size_t>(cursorAt)] : nullptr;
   out += prefix + CellLine(current, statusTypes, statusWidths, namesOnly) + "\n";
 
   int selected = 0;
-  for (const PanelRow& r : p.rows) selected += r.selected ? 1 : 0;
+  for (const PanelRow& r : rows) selected += r.selected ? 1 : 0;
   out += prefix + Edge(width, selected ? std::to_string(selected) + " selected" : std::string()) + "\n";
   return out;
 }
@@ -222,11 +239,12 @@ std::string Host::RenderKeyBar(unsigned state) const {
   const Impl& h = *impl_;
   int group = (state & PKF_CONTROL) ? 1 : (state & PKF_ALT) ? 2 : (state & PKF_SHIFT) ? 3 : 0;
   const Panel& p = h.panels[static_cast<size_t>(h.active)];
+  const OpenInfoCopy& info = *ShownOf(p).info;
   std::string line;
   for (int k = 0; k < 12; ++k) {
     std::string label = kDefaultLabels[group][k];
-    if (p.kind == Panel::Plugin && p.info.hasKeyBar && p.info.keyBar[static_cast<size_t>(group)][static_cast<size_t>(k)].set)
-      label = p.info.keyBar[static_cast<size_t>(group)][static_cast<size_t>(k)].text;
+    if (p.kind == Panel::Plugin && info.hasKeyBar && info.keyBar[static_cast<size_t>(group)][static_cast<size_t>(k)].set)
+      label = info.keyBar[static_cast<size_t>(group)][static_cast<size_t>(k)].text;
     if (k) line += ' ';
     line += std::to_string(k + 1) + Fit(label, 6);
   }
@@ -243,7 +261,7 @@ std::string Host::RenderInfoPanel() const {
   for (const Panel& p : h.panels)
     if (p.kind == Panel::Plugin && (!plugin || &p == &h.panels[static_cast<size_t>(h.active)])) plugin = &p;
   if (plugin) {
-    for (const InfoPanelLine& line : plugin->info.infoLines) {
+    for (const InfoPanelLine& line : ShownOf(*plugin).info->infoLines) {
       std::string text(line.Text, strnlen(line.Text, sizeof line.Text));
       std::string data(line.Data, strnlen(line.Data, sizeof line.Data));
       if (line.Separator) {
@@ -285,8 +303,7 @@ std::string RenderMessage(const MessageRecord& m) {
 
 std::string RenderDialog(const DialogRecord& d) {
   const int maxSide = 200;
-  // -1 for X1 / Y1 centers the dialog; X2 / Y2 are then its width / height.
-  int w = std::min(maxSide, std::max(1, d.x1 < 0 ? d.x2 : d.x2 - d.x1 + 1));
+  int w = DialogWidth(d);
   int hgt = std::min(maxSide, std::max(1, d.y1 < 0 ? d.y2 : d.y2 - d.y1 + 1));
   std::vector<std::string> grid(static_cast<size_t>(hgt), std::string(static_cast<size_t>(w), ' '));
   auto put = [&](int x, int y, const std::string& text) {
@@ -296,20 +313,11 @@ std::string RenderDialog(const DialogRecord& d) {
       if (col >= 0 && col < w) grid[static_cast<size_t>(y)][static_cast<size_t>(col)] = text[i];
     }
   };
-  auto label = [](const DialogItemState& it) -> std::string {
-    std::string t = NoAmpersand(it.data);
-    switch (it.type) {
-      case DI_BUTTON:
-        if (it.flags & DIF_NOBRACKETS) return t;
-        return it.defaultButton ? "{ " + t + " }" : "[ " + t + " ]";
-      case DI_CHECKBOX: return std::string(it.selected ? "[x] " : "[ ] ") + t;
-      case DI_RADIOBUTTON: return std::string(it.selected ? "(*) " : "( ) ") + t;
-      default: return t;
-    }
-  };
   const std::vector<DialogItemState>& items = d.shown;
+  std::vector<PlacedItem> placed = PlaceDialogItems(items, w);
   for (size_t i = 0; i < items.size(); ++i) {
     const DialogItemState& it = items[i];
+    const PlacedItem& at = placed[i];
     switch (it.type) {
       case DI_SINGLEBOX:
       case DI_DOUBLEBOX: {
@@ -324,13 +332,9 @@ std::string RenderDialog(const DialogRecord& d) {
         break;
       }
       case DI_TEXT:
-        if (it.flags & DIF_SEPARATOR) {
-          // Spans the frame that dialogs draw three columns in from the edge.
-          put(3, it.y1, Edge(w - 6, NoAmpersand(it.data)));
-        } else {
-          std::string t = NoAmpersand(it.data);
-          put(it.x1 < 0 ? (w - static_cast<int>(t.size())) / 2 : it.x1, it.y1, t);
-        }
+        // A separator spans the frame that dialogs draw three columns in from the edge.
+        if (it.flags & DIF_SEPARATOR) put(3, it.y1, Edge(w - 6, NoAmpersand(it.data)));
+        else put(at.x1, it.y1, at.label);
         break;
       case DI_VTEXT:
         for (size_t k = 0; k < it.data.size(); ++k) put(it.x1, it.y1 + static_cast<int>(k), it.data.substr(k, 1));
@@ -339,7 +343,7 @@ std::string RenderDialog(const DialogRecord& d) {
       case DI_PSWEDIT:
       case DI_FIXEDIT: {
         int fw = std::max(1, it.x2 - it.x1 + 1);
-        std::string t = it.type == DI_PSWEDIT ? std::string(it.data.size(), '*') : it.data;
+        std::string t = it.type == DI_PSWEDIT ? std::string(it.data.size(), '*') : at.label;
         if (t.size() > static_cast<size_t>(fw)) t.resize(static_cast<size_t>(fw));
         put(it.x1, it.y1, t + std::string(static_cast<size_t>(fw) - t.size(), '_'));
         break;
@@ -347,19 +351,7 @@ std::string RenderDialog(const DialogRecord& d) {
       case DI_BUTTON:
       case DI_CHECKBOX:
       case DI_RADIOBUTTON:
-        if (it.flags & DIF_CENTERGROUP) {
-          // The whole group on this line is centered together.
-          bool first = true;
-          for (size_t k = 0; k < i; ++k)
-            if ((items[k].flags & DIF_CENTERGROUP) && items[k].y1 == it.y1) first = false;
-          if (!first) break;
-          std::string row;
-          for (const DialogItemState& g : items)
-            if ((g.flags & DIF_CENTERGROUP) && g.y1 == it.y1) row += (row.empty() ? "" : " ") + label(g);
-          put((w - static_cast<int>(row.size())) / 2, it.y1, row);
-        } else {
-          put(it.x1, it.y1, label(it));
-        }
+        put(at.x1, it.y1, at.label);
         break;
       default:
         break;

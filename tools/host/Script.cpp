@@ -5,9 +5,10 @@
 // environment variable NAME. Each line is echoed as "> line" before its output.
 //
 // Settings (before the first action):
-//   language <name>          interface language for the .lng file (English)
+//   language <name>          interface language for the .lng and .hlf files (English)
 //   size <width> <height>    screen size (80 25)
-//   preprocess on|off        send each key first with PKF_PREPROCESS
+//   host 1.x|later           which real host to behave as (1.x)
+//   numpad on|off            navigation keys reach the plug-in as numpad codes
 // Actions:
 //   load <dll>                          load the plug-in (if not given on the command line)
 //   passive files <dir> | info | qview  what the other panel shows
@@ -25,9 +26,12 @@
 //   view <0-9>                          view mode, as Ctrl+digit
 //   copy <path>...   move <path>...     F5 / F6 of real files onto the plug-in panel
 //   delete            moveto <dir>      F8 / F6 on the plug-in panel
-//   idle   redraw   update [keep|drop]   tab   close
+//   idle   wait <seconds>   redraw   update [keep|drop]   tab   close   exit
 //   print panel [passive] | info | keybar [ctrl|alt|shift] | title | messages | cmdline
+//   print calls                         the calls since the last "print calls" (without GetMsg)
+//   print log <file>                    the lines a file got since the last look at it
 //   check                               balance check now (screens, dir lists, answers)
+// Repeated lines in "print calls" and "print log" are shown once, with "(xN)".
 // Failures are printed as "!! <text>" where they happen; the run ends with the
 // balance check and "failures: N".
 #include "Script.h"
@@ -35,6 +39,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <map>
 #include <memory>
 
 namespace farhost {
@@ -154,7 +159,9 @@ class Runner {
       options_.screenHeight = b;
       return true;
     }
-    if (cmd == "preprocess" && n == 2 && !host_) return options_.preprocessKeys = w[1] == "on", true;
+    if (cmd == "host" && n == 2 && !host_ && (w[1] == "later" || w[1] == "1.x"))
+      return options_.laterHost = w[1] == "later", true;
+    if (cmd == "numpad" && n == 2 && !host_) return options_.numpadKeys = w[1] == "on", true;
     if (cmd == "load" && n == 2) {
       if (!host_) {
         plugin_ = w[1];
@@ -226,6 +233,8 @@ class Runner {
       return true;
     }
     if (cmd == "idle" && n == 1) return h.Idle(), true;
+    if (cmd == "wait" && n == 2 && ToInt(w[1], &a) && a >= 0) return h.Wait(a), true;
+    if (cmd == "exit" && n == 1) return h.UnloadPlugin(), true;
     if (cmd == "redraw" && n == 1) return h.Redraw(), true;
     if (cmd == "update" && n <= 2) return h.Update(n == 1 || w[1] == "keep"), true;
     if (cmd == "tab" && n == 1) return h.SwitchPanels(), true;
@@ -305,10 +314,60 @@ class Runner {
       *out_ += h.RenderVisibleMessages();
     } else if (what == "cmdline") {
       *out_ += h.CommandLine() + "\n";
+    } else if (what == "calls" && w.size() == 2) {
+      const std::vector<Call>& calls = h.Calls();
+      if (callsShown_ > calls.size()) callsShown_ = 0;  // the records were cleared
+      std::vector<std::string> lines;
+      std::string plugin = h.StartupInfo()->ModuleName;
+      plugin = plugin.substr(plugin.find_last_of("\\/") + 1);
+      for (size_t i = callsShown_; i < calls.size(); ++i)
+        if (calls[i].name != "GetMsg") lines.push_back(RenderCall(calls[i], plugin));
+      callsShown_ = calls.size();
+      *out_ += Collapsed(lines);
+    } else if (what == "log" && w.size() == 3) {
+      std::string text;
+      ReadFileText(w[2], &text);
+      size_t& shown = logShown_[w[2]];
+      if (shown > text.size()) shown = 0;  // the file was written anew
+      std::vector<std::string> lines;
+      size_t pos = shown;
+      while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) break;  // a line still being written
+        std::string line = text.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        pos = end + 1;
+      }
+      shown = pos;
+      *out_ += Collapsed(lines);
     } else {
       return false;
     }
     return true;
+  }
+
+  // One line per entry; a run of equal lines as the first with "(xN)".
+  static std::string Collapsed(const std::vector<std::string>& lines) {
+    std::string out;
+    for (size_t i = 0; i < lines.size();) {
+      size_t k = i + 1;
+      while (k < lines.size() && lines[k] == lines[i]) ++k;
+      out += lines[i] + (k - i > 1 ? " (x" + std::to_string(k - i) + ")" : std::string()) + "\n";
+      i = k;
+    }
+    return out;
+  }
+
+  static void ReadFileText(const std::string& path, std::string* out) {
+    out->clear();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) out->append(buffer, got);
+    CloseHandle(file);
   }
 
   std::string plugin_;
@@ -316,6 +375,8 @@ class Runner {
   Options options_;
   std::unique_ptr<Host> host_;
   int errors_ = 0;
+  size_t callsShown_ = 0;
+  std::map<std::string, size_t> logShown_;
 };
 
 }  // namespace

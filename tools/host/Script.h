@@ -10,7 +10,7 @@
 namespace farhost {
 
 // Runs the script. The Host is created at the first line that is not a
-// setting (language, size, preprocess); pluginPath, when not empty, is loaded
+// setting (language, size, host, numpad); pluginPath, when not empty, is loaded
 // then (a "load" line does the same). Everything shown goes to *out.
 // Returns the number of failures: script errors plus the Host's failures,
 // including the end-of-run balance check.

@@ -2,13 +2,23 @@
 // (or of the files of a real folder), one dialog, one message, and keys that
 // exercise the services whose use the host checks.
 //
+// It is also the probe: with TESTPLUGIN_LOG naming a file, every call it gets
+// is appended there as one line, with the arguments as it sees them, and so
+// are the answers of the services it asks ("  Message -> 0").
+//
 // Keys: F2 menu that moves the cursor; F3 message with two buttons; F4 edit
 // dialog, then a message; F7 message listing the SelectedItems; W wait box
 // (balanced); U SaveScreen never restored; L dir list of the folder (freed);
 // K dir list never freed; Ctrl+R removes the selected entries; Q closes the
-// panel; F8 is left to the host. Every PKF_PREPROCESS notice is ignored.
+// panel; P logs the panel information; D shows one dialog twice from the same
+// items; N adds an entry and lists the panel again without redrawing it; X
+// closes the panel and asks for a message afterwards; F5, F6, F8, Enter and
+// the rest are left to the host. PKF_PREPROCESS notices and the "no key" code
+// are ignored. Find File lists are taken after a question (button 1 passes
+// them on); files that start with "TPL" and a line end open as panels.
 #include "host/FarApi.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -18,6 +28,33 @@
 namespace {
 
 PluginStartupInfo Info;
+char LogPath[MAX_PATH];  // empty: no log
+int Instances = 0;       // numbers the panels in the log: #1, #2, ...
+
+// The host's "no key" code, and its flag for a masked DI_FIXEDIT.
+const int kNoKey = 0x1001;
+const DWORD kMaskEdit = 0x01000000;
+
+void Log(const char* format, ...) {
+  if (!LogPath[0]) return;
+  char line[1024];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  FILE* file = fopen(LogPath, "ab");
+  if (!file) return;
+  fprintf(file, "%s\n", line);
+  fclose(file);
+}
+
+const char* EventName(int event, char* buffer, size_t size) {
+  static const char* const names[] = {"FE_CHANGEVIEWMODE", "FE_REDRAW", "FE_IDLE", "FE_CLOSE",
+                                      "FE_BREAK", "FE_COMMAND", "FE_GOTFOCUS", "FE_KILLFOCUS"};
+  if (event >= 0 && event < 8) return names[event];
+  snprintf(buffer, size, "event %d", event);
+  return buffer;
+}
 
 enum Msg {
   MTitle, MDisk, MPlugin, MControl, MEditTitle, MName, MCode, MLoud, MOk, MCancel, MSaved,
@@ -32,6 +69,7 @@ struct Entry {
 };
 
 struct Panel {
+  int number = ++Instances;
   std::vector<Entry> entries;
   std::string folder;  // opened from the command line: a real folder
   std::vector<PluginPanelItem> items;
@@ -92,7 +130,8 @@ void ShowLines(const char* title, const std::vector<std::string>& lines) {
   items.push_back(title);
   for (const std::string& l : lines) items.push_back(l.c_str());
   items.push_back(M(MOk));
-  Info.Message(Info.ModuleNumber, 0, nullptr, items.data(), static_cast<int>(items.size()), 1);
+  int r = Info.Message(Info.ModuleNumber, 0, nullptr, items.data(), static_cast<int>(items.size()), 1);
+  Log("  Message \"%s\" -> %d", title, r);
 }
 
 void EditDialog(Panel* p) {
@@ -166,6 +205,59 @@ void MenuMove() {
   Info.Control(INVALID_HANDLE_VALUE, FCTL_REDRAWPANEL, &r);
 }
 
+// P: what FCTL_GETPANELINFO hands the plug-in.
+void LogPanelInfo() {
+  PanelInfo pi;
+  if (!Info.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &pi)) return Log("  FCTL_GETPANELINFO failed");
+  Log("  PanelInfo Flags=0x%lx SortMode=%d ViewMode=%d CurrentItem=%d ItemsNumber=%d SelectedItemsNumber=%d",
+      static_cast<unsigned long>(pi.Flags), pi.SortMode, pi.ViewMode, pi.CurrentItem, pi.ItemsNumber,
+      pi.SelectedItemsNumber);
+  for (int i = 0; i < pi.ItemsNumber; ++i) {
+    const PluginPanelItem& it = pi.PanelItems[i];
+    Log("  item %d \"%s\" short=\"%s\" attributes=0x%lx links=%lu flags=0x%lx description=%s", i,
+        it.FindData.cFileName, it.FindData.cAlternateFileName, static_cast<unsigned long>(it.FindData.dwFileAttributes),
+        static_cast<unsigned long>(it.NumberOfLinks), static_cast<unsigned long>(it.Flags),
+        it.Description ? it.Description : "null");
+  }
+  for (int i = 0; i < pi.SelectedItemsNumber; ++i)
+    Log("  selected %d \"%s\" flags=0x%lx", i, pi.SelectedItems[i].FindData.cFileName,
+        static_cast<unsigned long>(pi.SelectedItems[i].Flags));
+}
+
+// D: one set of items shown twice, as a plug-in that forgets to build them
+// afresh would; the second showing has the host's decorations in it.
+void ReusedDialog() {
+  FarDialogItem d[6];
+  memset(d, 0, sizeof d);
+  const struct { int type, x1, y1, x2; DWORD flags; const char* data; } t[6] = {
+      {DI_DOUBLEBOX, 3, 1, 30, 0, "Reused"},
+      {DI_TEXT, -1, 2, 0, 0, "Centred"},
+      {DI_FIXEDIT, 5, 3, 9, kMaskEdit, "1234"},
+      {DI_CHECKBOX, 5, 4, 0, 0, "&Loud"},
+      {DI_BUTTON, 0, 5, 0, DIF_CENTERGROUP, "&OK"},
+      {DI_BUTTON, 0, 5, 0, DIF_CENTERGROUP, "Cancel"},
+  };
+  for (int i = 0; i < 6; ++i) {
+    d[i].Type = t[i].type;
+    d[i].X1 = t[i].x1;
+    d[i].Y1 = t[i].y1;
+    d[i].X2 = t[i].x2;
+    d[i].Y2 = i == 0 ? 6 : 0;
+    d[i].Flags = t[i].flags;
+    Copy(d[i].Data, sizeof d[i].Data, t[i].data);
+  }
+  d[2].Mask = "99:99";
+  d[3].Focus = 1;
+  d[4].DefaultButton = 1;
+  for (int round = 1; round <= 2; ++round) {
+    int r = Info.Dialog(Info.ModuleNumber, -1, -1, 34, 8, nullptr, d, 6);
+    Log("  Dialog -> %d", r);
+    for (int i = 1; i < 6; ++i)
+      Log("  item %d X1=%d X2=%d Focus=%d Selected=%d Data=\"%s\"", i, d[i].X1, d[i].X2, d[i].Focus,
+          i == 2 ? 0 : d[i].Selected, d[i].Data);
+  }
+}
+
 void RemoveSelected(Panel* p) {
   PanelInfo pi;
   if (!Info.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &pi)) return;
@@ -186,12 +278,21 @@ extern "C" {
 void WINAPI SetStartupInfo(const PluginStartupInfo* info) {
   memset(&Info, 0, sizeof Info);
   memcpy(&Info, info, info->StructSize < static_cast<int>(sizeof Info) ? info->StructSize : sizeof Info);
+  DWORD n = GetEnvironmentVariableA("TESTPLUGIN_LOG", LogPath, sizeof LogPath);
+  if (n == 0 || n >= sizeof LogPath) LogPath[0] = '\0';
+  Instances = 0;
+  // Sizes differ between the 32-bit build and its 64-bit twin; small numbers
+  // are the 1.x host's, large ones the later host's opaque values.
+  Log("SetStartupInfo StructSize=%s ModuleNumber=%s",
+      info->StructSize == static_cast<int>(sizeof(PluginStartupInfo)) ? "sizeof" : "other",
+      info->ModuleNumber > 0 && info->ModuleNumber < 100 ? std::to_string(info->ModuleNumber).c_str() : "opaque");
 }
 
 void WINAPI GetPluginInfo(PluginInfo* pi) {
   static const char* disk[1];
   static int diskNumbers[1] = {3};
   static const char* menu[2];
+  Log("GetPluginInfo StructSize=%d", pi->StructSize);
   disk[0] = M(MDisk);
   menu[0] = M(MPlugin);
   menu[1] = M(MControl);
@@ -208,6 +309,15 @@ void WINAPI GetPluginInfo(PluginInfo* pi) {
 }
 
 HANDLE WINAPI OpenPlugin(int openFrom, INT_PTR item) {
+  bool text = openFrom == OPEN_COMMANDLINE || openFrom == OPEN_SHORTCUT;
+  Log("OpenPlugin OpenFrom=%d Item=%s", openFrom,
+      text ? (std::string("\"") + reinterpret_cast<const char*>(item) + "\"").c_str() : std::to_string(item).c_str());
+  if (openFrom == OPEN_FINDLIST) {
+    const char* lines[] = {"Find File", "Show the files here?", "Test panel", "Temporary panel"};
+    int r = Info.Message(Info.ModuleNumber, 0, nullptr, lines, 4, 2);
+    Log("  Message \"Find File\" -> %d", r);
+    if (r == 1) return INVALID_HANDLE_VALUE;
+  }
   if (openFrom == OPEN_PLUGINSMENU && item == 1) {
     const char* lines[] = {M(MControl), "No panel today", M(MOk), M(MCancel)};
     Info.Message(Info.ModuleNumber, FMSG_WARNING, "Control", lines, 4, 2);
@@ -219,12 +329,15 @@ HANDLE WINAPI OpenPlugin(int openFrom, INT_PTR item) {
     p->folder = reinterpret_cast<const char*>(item);
     ListFolder(p);
   }
+  Log("  -> #%d", p->number);
   return p;
 }
 
 HANDLE WINAPI OpenFilePlugin(char* name, const unsigned char* data, int size) {
-  if (size < 4 || memcmp(data, "TPL\n", 4) != 0) return INVALID_HANDLE_VALUE;
+  Log("OpenFilePlugin Name=%s DataSize=%d", name ? (std::string("\"") + name + "\"").c_str() : "null", size);
+  if (!name || size < 4 || memcmp(data, "TPL\n", 4) != 0) return INVALID_HANDLE_VALUE;
   Panel* p = new Panel;
+  Log("  -> #%d", p->number);
   std::string text(reinterpret_cast<const char*>(data) + 4, static_cast<size_t>(size - 4));
   size_t pos = 0;
   while (pos < text.size()) {
@@ -236,11 +349,15 @@ HANDLE WINAPI OpenFilePlugin(char* name, const unsigned char* data, int size) {
   return p;
 }
 
-void WINAPI ClosePlugin(HANDLE h) { delete static_cast<Panel*>(h); }
+void WINAPI ClosePlugin(HANDLE h) {
+  Log("ClosePlugin #%d", static_cast<Panel*>(h)->number);
+  delete static_cast<Panel*>(h);
+}
 
-void WINAPI ExitFAR() {}
+void WINAPI ExitFAR() { Log("ExitFAR"); }
 
-int WINAPI Configure(int) {
+int WINAPI Configure(int item) {
+  Log("Configure %d", item);
   FarMenuItem items[2];
   memset(items, 0, sizeof items);
   Copy(items[0].Text, sizeof items[0].Text, "Colours");
@@ -252,8 +369,9 @@ int WINAPI Configure(int) {
   return chosen >= 0 && breakCode < 0;
 }
 
-int WINAPI GetFindData(HANDLE h, PluginPanelItem** items, int* count, int) {
+int WINAPI GetFindData(HANDLE h, PluginPanelItem** items, int* count, int opMode) {
   Panel* p = static_cast<Panel*>(h);
+  Log("GetFindData #%d OpMode=%d", p->number, opMode);
   if (!p->folder.empty()) ListFolder(p);  // the folder may have changed
   p->items.assign(p->entries.size(), PluginPanelItem());
   p->columns.assign(p->entries.size(), std::vector<char*>());
@@ -277,6 +395,7 @@ int WINAPI GetFindData(HANDLE h, PluginPanelItem** items, int* count, int) {
 
 void WINAPI GetOpenPluginInfo(HANDLE h, OpenPluginInfo* info) {
   Panel* p = static_cast<Panel*>(h);
+  Log("GetOpenPluginInfo #%d StructSize=%d", p->number, info->StructSize);
   static char types0[] = "N", widths0[] = "0";
   static char types1[] = "LN,NO,Z", widths1[] = "3,0,0";
   static char types2[] = "NOR,C0", widths2[] = "0,5";
@@ -320,13 +439,17 @@ void WINAPI GetOpenPluginInfo(HANDLE h, OpenPluginInfo* info) {
   info->KeyBar = &Keys;
 }
 
-int WINAPI PutFiles(HANDLE h, PluginPanelItem* items, int count, int move, int) {
+int WINAPI PutFiles(HANDLE h, PluginPanelItem* items, int count, int move, int opMode) {
   Panel* p = static_cast<Panel*>(h);
   char cwd[MAX_PATH];
   DWORD n = GetCurrentDirectoryA(sizeof cwd, cwd);
   std::string folder = n > 0 && n < sizeof cwd ? cwd : "?";
+  Log("PutFiles #%d ItemsNumber=%d Move=%d OpMode=%d current folder \"%s\"", p->number, count, move, opMode,
+      folder.c_str());
   for (int i = 0; i < count; ++i) {
     bool dir = (items[i].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    Log("  \"%s\" %s flags=0x%lx", items[i].FindData.cFileName, dir ? "directory" : "file",
+        static_cast<unsigned long>(items[i].Flags));
     p->entries.push_back({folder + "\\" + items[i].FindData.cFileName, move ? "moved" : "copied", dir});
   }
   return 1;
@@ -334,13 +457,22 @@ int WINAPI PutFiles(HANDLE h, PluginPanelItem* items, int count, int move, int) 
 
 int WINAPI SetFindList(HANDLE h, const PluginPanelItem* items, int count) {
   Panel* p = static_cast<Panel*>(h);
+  Log("SetFindList #%d ItemsNumber=%d", p->number, count);
   p->entries.clear();
-  for (int i = 0; i < count; ++i) p->entries.push_back({items[i].FindData.cFileName, "found", false});
+  for (int i = 0; i < count; ++i) {
+    Log("  \"%s\"", items[i].FindData.cFileName);
+    p->entries.push_back({items[i].FindData.cFileName, "found", false});
+  }
   return 1;
 }
 
-int WINAPI ProcessEvent(HANDLE h, int event, void*) {
+int WINAPI ProcessEvent(HANDLE h, int event, void* param) {
   Panel* p = static_cast<Panel*>(h);
+  char name[24];
+  if (event == FE_CHANGEVIEWMODE)
+    Log("ProcessEvent #%d FE_CHANGEVIEWMODE \"%s\"", p->number, param ? static_cast<const char*>(param) : "");
+  else
+    Log("ProcessEvent #%d %s", p->number, EventName(event, name, sizeof name));
   if (event == FE_REDRAW) ++p->redraws;
   if (event == FE_IDLE) {
     ++p->idles;
@@ -352,14 +484,15 @@ int WINAPI ProcessEvent(HANDLE h, int event, void*) {
 
 int WINAPI ProcessKey(HANDLE h, int key, unsigned int state) {
   Panel* p = static_cast<Panel*>(h);
-  if (key & PKF_PREPROCESS) return 0;
+  Log("ProcessKey #%d 0x%x state=%u", p->number, static_cast<unsigned>(key), state);
+  if ((key & PKF_PREPROCESS) || key == kNoKey) return 0;
   if (state == PKF_CONTROL && key == 'R') return RemoveSelected(p), 1;
   if (state != 0) return 0;
   switch (key) {
     case VK_F2: MenuMove(); return 1;
     case VK_F3: {
       const char* lines[] = {"Play", "Play this song?", M(MOk), M(MCancel)};
-      Info.Message(Info.ModuleNumber, 0, nullptr, lines, 4, 2);
+      Log("  Message \"Play\" -> %d", Info.Message(Info.ModuleNumber, 0, nullptr, lines, 4, 2));
       return 1;
     }
     case VK_F4: EditDialog(p); return 1;
@@ -367,7 +500,7 @@ int WINAPI ProcessKey(HANDLE h, int key, unsigned int state) {
     case 'W': {
       HANDLE screen = Info.SaveScreen(0, 0, -1, -1);
       const char* lines[] = {"Test", M(MWorking)};
-      Info.Message(Info.ModuleNumber, 0, nullptr, lines, 2, 0);
+      Log("  Message \"Test\" without buttons -> %d", Info.Message(Info.ModuleNumber, 0, nullptr, lines, 2, 0));
       Info.RestoreScreen(screen);
       return 1;
     }
@@ -380,6 +513,19 @@ int WINAPI ProcessKey(HANDLE h, int key, unsigned int state) {
     case 'L': ShowDirList(p, true); return 1;
     case 'K': ShowDirList(p, false); return 1;
     case 'Q': Info.Control(h, FCTL_CLOSEPLUGIN, const_cast<char*>(p->folder.c_str())); return 1;
+    case 'X': {
+      // Wrong: after FCTL_CLOSEPLUGIN the later host has already closed the instance.
+      Info.Control(h, FCTL_CLOSEPLUGIN, nullptr);
+      Info.GetMsg(Info.ModuleNumber, MTitle);
+      return 1;
+    }
+    case 'P': LogPanelInfo(); return 1;
+    case 'D': ReusedDialog(); return 1;
+    case 'N':
+      // Wrong: listed again, but the panel is not redrawn.
+      p->entries.push_back({"C:\\songs\\new.mp3", "New", false});
+      Info.Control(h, FCTL_UPDATEPANEL, nullptr);
+      return 1;
     default: return 0;
   }
 }
