@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+
 TEST(HostScript, SessionPrintsPanelInfoDialogAndMessage) {
   const char* script =
       "size 80 10\n"
@@ -108,4 +110,52 @@ TEST(HostScript, KeyNames) {
   unsigned state;
   EXPECT_FALSE(farhost::ParseKeyName("F13", &vk, &state));
   EXPECT_FALSE(farhost::ParseKeyName("Ctrl+", &vk, &state));
+}
+
+namespace {
+
+// Replaces every occurrence of from in text.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); !from.empty() && at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+}  // namespace
+
+// The acceptance run: the probe plug-in (it logs every call it gets) through
+// one scripted session per host mode, compared as whole transcripts with the
+// call sequences recorded in the two real hosts. FARHOST_UPDATE_GOLDEN=1
+// writes the transcripts into the source tree instead.
+TEST(HostScript, ProbeSessionInEachHostMode) {
+  std::string probe = testkit::WinePath(HOST_TESTS_DIR) + "\\probe\\";
+  std::string script = testkit::ReadText(probe + "session.txt");
+  ASSERT_FALSE(script.empty());
+  for (const char* mode : {"1x", "later"}) {
+    hosttest::TestFolder folder;
+    for (const char* song : {"songs\\a.mp3", "songs\\b.mp3", "songs\\c.mp3", "files\\x.mp3", "find\\f1.mp3",
+                             "find\\f2.mp3"}) {
+      folder.Mkdir(std::string(song).substr(0, std::string(song).find('\\')));
+      folder.Write(song, std::string("song ") + song);
+    }
+    folder.Write("songs\\list.tpl", "TPL\nsong1\nsong2\n");
+    std::string log = folder.File("probe.log");
+    SetEnvironmentVariableA("TESTPLUGIN_LOG", log.c_str());
+    SetEnvironmentVariableA("PROBE_DIR", folder.Path().c_str());
+    std::string out;
+    int failures = farhost::RunScript(std::string("host ") + (mode[0] == '1' ? "1.x" : "later") + "\n" + script,
+                                      hosttest::TestPluginDll(), &out);
+    SetEnvironmentVariableA("TESTPLUGIN_LOG", nullptr);
+    SetEnvironmentVariableA("PROBE_DIR", nullptr);
+    EXPECT_EQ(0, failures) << mode;
+    out = Replaced(Replaced(out, folder.Path(), "<dir>"), testkit::WinePath(TESTPLUGIN_DIR), "<plugin>");
+    std::string goldenPath = probe + "session-" + mode + ".txt";
+    char update[8];
+    if (GetEnvironmentVariableA("FARHOST_UPDATE_GOLDEN", update, sizeof update) > 0) {
+      testkit::WriteText(goldenPath, out);
+      continue;
+    }
+    std::string golden = testkit::ReadText(goldenPath);
+    EXPECT_EQ(golden, out) << "host " << mode << ": compare with " << goldenPath;
+  }
 }

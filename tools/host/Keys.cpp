@@ -329,7 +329,9 @@ void Host::Impl::HostMove(Panel& panel, const std::string& targetDir) {
   std::vector<std::string> names;
   for (const PanelRow* r : Targets(panel)) names.push_back(r->name);
   if (names.empty()) return;
-  if (!HostConfirm("Rename/Move", "Move " + std::to_string(names.size()) + " item(s) to " + targetDir, "Move"))
+  // The folder's own name only: printed boxes stay the same wherever the folder is.
+  if (!HostConfirm("Rename/Move", "Move " + std::to_string(names.size()) + " item(s) to " + BaseName(targetDir),
+                   "Move"))
     return;
   for (const std::string& name : names) {
     std::string from = panel.kind == Panel::Files ? Joined(panel.directory, name) : name;
@@ -348,7 +350,8 @@ void Host::Impl::HostCopy(Panel& panel) {
   std::vector<std::string> names;
   for (const PanelRow* r : Targets(panel)) names.push_back(r->name);
   if (names.empty() || other.kind != Panel::Files) return;
-  if (!HostConfirm("Copy", "Copy " + std::to_string(names.size()) + " item(s) to " + other.directory, "Copy"))
+  if (!HostConfirm("Copy", "Copy " + std::to_string(names.size()) + " item(s) to " + BaseName(other.directory),
+                   "Copy"))
     return;
   for (const std::string& name : names) {
     std::string to = Joined(other.directory, BaseName(name));

@@ -29,6 +29,7 @@
 //   idle   wait <seconds>   redraw   update [keep|drop]   tab   close   exit
 //   print panel [passive] | info | keybar [ctrl|alt|shift] | title | messages | cmdline
 //   print calls                         the calls since the last "print calls" (without GetMsg)
+//   print host                          what the host did itself since the last "print host"
 //   print log <file>                    the lines a file got since the last look at it
 //   check                               balance check now (screens, dir lists, answers)
 // Repeated lines in "print calls" and "print log" are shown once, with "(xN)".
@@ -314,15 +315,17 @@ class Runner {
       *out_ += h.RenderVisibleMessages();
     } else if (what == "cmdline") {
       *out_ += h.CommandLine() + "\n";
-    } else if (what == "calls" && w.size() == 2) {
+    } else if ((what == "calls" || what == "host") && w.size() == 2) {
+      bool hostOnly = what == "host";
+      size_t& shown = hostOnly ? hostShown_ : callsShown_;
       const std::vector<Call>& calls = h.Calls();
-      if (callsShown_ > calls.size()) callsShown_ = 0;  // the records were cleared
+      if (shown > calls.size()) shown = 0;  // the records were cleared
       std::vector<std::string> lines;
       std::string plugin = h.StartupInfo()->ModuleName;
       plugin = plugin.substr(plugin.find_last_of("\\/") + 1);
-      for (size_t i = callsShown_; i < calls.size(); ++i)
-        if (calls[i].name != "GetMsg") lines.push_back(RenderCall(calls[i], plugin));
-      callsShown_ = calls.size();
+      for (size_t i = shown; i < calls.size(); ++i)
+        if (calls[i].name != "GetMsg" && (!hostOnly || calls[i].byHost)) lines.push_back(RenderCall(calls[i], plugin));
+      shown = calls.size();
       *out_ += Collapsed(lines);
     } else if (what == "log" && w.size() == 3) {
       std::string text;
@@ -375,7 +378,7 @@ class Runner {
   Options options_;
   std::unique_ptr<Host> host_;
   int errors_ = 0;
-  size_t callsShown_ = 0;
+  size_t callsShown_ = 0, hostShown_ = 0;
   std::map<std::string, size_t> logShown_;
 };
 

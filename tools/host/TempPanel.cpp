@@ -1,5 +1,6 @@
 // The host's temporary panel, built in: a plug-in that takes the Find File
-// lists other plug-ins refuse and shows them as real files with full paths.
+// lists other plug-ins refuse and shows them as real files (by their names;
+// the items keep the full paths).
 // It calls no services, so it needs no language file.
 #include "HostImpl.h"
 
@@ -42,7 +43,7 @@ int WINAPI TmpGetFindData(HANDLE panel, PluginPanelItem** items, int* count, int
 
 void WINAPI TmpGetOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
   info->StructSize = sizeof *info;
-  info->Flags = OPIF_ADDDOTS | OPIF_REALNAMES;
+  info->Flags = OPIF_ADDDOTS | OPIF_REALNAMES | OPIF_SHOWNAMESONLY;
   info->PanelTitle = " Temporary panel ";
   info->CurDir = "";
 }

@@ -9,7 +9,8 @@
 // Keys: F2 menu that moves the cursor; F3 message with two buttons; F4 edit
 // dialog, then a message; F7 message listing the SelectedItems; W wait box
 // (balanced); U SaveScreen never restored; L dir list of the folder (freed);
-// K dir list never freed; Ctrl+R removes the selected entries; Q closes the
+// K dir list never freed; Ctrl+R removes the selected entries (not on a
+// folder's real files); Q closes the
 // panel; P logs the panel information; D shows one dialog twice from the same
 // items; N adds an entry and lists the panel again without redrawing it; X
 // closes the panel and asks for a message afterwards; F5, F6, F8, Enter and
@@ -22,6 +23,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,9 @@ int Instances = 0;       // numbers the panels in the log: #1, #2, ...
 // The host's "no key" code, and its flag for a masked DI_FIXEDIT.
 const int kNoKey = 0x1001;
 const DWORD kMaskEdit = 0x01000000;
+// Bit 0 of an item's Flags is the plug-in's own; set on every item, so what
+// the host hands back in SelectedItems shows.
+const DWORD kOwnFlag = 0x1;
 
 void Log(const char* format, ...) {
   if (!LogPath[0]) return;
@@ -111,6 +116,7 @@ void ListFolder(Panel* p) {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
   } while (FindNextFileA(search, &found));
   FindClose(search);
+  std::sort(names.begin(), names.end());
   for (const std::string& n : names) p->entries.push_back({p->folder + "\\" + n, "file", false});
 }
 
@@ -383,6 +389,7 @@ int WINAPI GetFindData(HANDLE h, PluginPanelItem** items, int* count, int opMode
     it.FindData.dwFileAttributes = e.directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     it.FindData.nFileSizeLow = static_cast<DWORD>(100 * (i + 1));
     it.NumberOfLinks = static_cast<DWORD>(i + 1);
+    it.Flags = kOwnFlag;
     it.Description = &e.notes[0];
     p->columns[i].push_back(const_cast<char*>(e.directory ? "dir" : "file"));
     it.CustomColumnData = p->columns[i].data();
@@ -486,7 +493,8 @@ int WINAPI ProcessKey(HANDLE h, int key, unsigned int state) {
   Panel* p = static_cast<Panel*>(h);
   Log("ProcessKey #%d 0x%x state=%u", p->number, static_cast<unsigned>(key), state);
   if ((key & PKF_PREPROCESS) || key == kNoKey) return 0;
-  if (state == PKF_CONTROL && key == 'R') return RemoveSelected(p), 1;
+  // On real names Ctrl+R is left to the host, which lists the panel again.
+  if (state == PKF_CONTROL && key == 'R' && p->folder.empty()) return RemoveSelected(p), 1;
   if (state != 0) return 0;
   switch (key) {
     case VK_F2: MenuMove(); return 1;
@@ -512,7 +520,12 @@ int WINAPI ProcessKey(HANDLE h, int key, unsigned int state) {
     }
     case 'L': ShowDirList(p, true); return 1;
     case 'K': ShowDirList(p, false); return 1;
-    case 'Q': Info.Control(h, FCTL_CLOSEPLUGIN, const_cast<char*>(p->folder.c_str())); return 1;
+    case 'Q': {
+      // Nothing of the instance is touched after the call: the later host has closed it.
+      int r = Info.Control(h, FCTL_CLOSEPLUGIN, const_cast<char*>(p->folder.c_str()));
+      Log("  Control FCTL_CLOSEPLUGIN -> %d", r);
+      return 1;
+    }
     case 'X': {
       // Wrong: after FCTL_CLOSEPLUGIN the later host has already closed the instance.
       Info.Control(h, FCTL_CLOSEPLUGIN, nullptr);
