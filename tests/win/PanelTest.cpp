@@ -20,6 +20,10 @@ using namespace paneltest;
 
 namespace {
 
+// Waits for a missing player end at once. A named WINAPI function: a lambda
+// converts only to the default calling convention, which is not WINAPI's on 32 bits.
+void WINAPI NoSleep(DWORD) {}
+
 // Everything one panel test needs: song files in a temporary folder, the
 // player (whose program lies in the same folder), the host, the language
 // texts, a titles cache and the debug log in a file.
@@ -29,7 +33,7 @@ class PanelTest : public testing::Test {
     savedOpt_ = Opt;
     Opt = kDefaultOptions;
     Opt.LogFile = 1;
-    PlayerSleep = [](DWORD) {};  // waits for a missing player end at once
+    PlayerSleep = NoSleep;
     lang_.Set(MWaitReadingPlaylist, "Reading playlist");
     lang_.Set(MWaitCheckingFiles, "Checking files");
     lang_.Set(MWaitWritingPlaylist, "Writing playlist");

@@ -17,11 +17,19 @@ bool PluginInfoOf(Host::Impl& h, PluginInfo* info) {
   memset(info, 0, sizeof *info);
   PluginSlot& p = h.Primary();
   if (!p.exports.GetPluginInfo) return false;
+  // The later host's record is longer than ours (32-bit: 44 bytes, not 40):
+  // room for a plug-in that fills what StructSize announces.
+  union {
+    PluginInfo record;
+    unsigned char bytes[sizeof(PluginInfo) + 16];
+  } given;
+  memset(&given, 0, sizeof given);
   // StructSize 0 from the 1.x host: the plug-in sets it.
-  if (h.Later()) info->StructSize = kLaterPluginInfoSize;
-  h.Enter(p, nullptr, "GetPluginInfo", "StructSize=" + std::to_string(info->StructSize));
-  p.exports.GetPluginInfo(info);
+  if (h.Later()) given.record.StructSize = kLaterPluginInfoSize;
+  h.Enter(p, nullptr, "GetPluginInfo", "StructSize=" + std::to_string(given.record.StructSize));
+  p.exports.GetPluginInfo(&given.record);
   h.Leave();
+  *info = given.record;
   return true;
 }
 

@@ -98,6 +98,13 @@ void WINAPI SvcFreeDirList(const PluginPanelItem* items) {
 // Services the plug-in must not use: a call is a fault, not a crash.
 void WINAPI SvcUnsupported() {
   if (g_current) g_current->Fail("a service this host does not offer was called");
+#if defined(__i386__)
+  // A WINAPI callee removes its arguments; this stub cannot know how many the
+  // plug-in pushed, so returning would leave the caller's stack wrong.
+  fprintf(stderr, "farhost: a service this host does not offer was called; the process ends\n");
+  fflush(nullptr);
+  ExitProcess(3);
+#endif
 }
 
 std::string Lower(std::string s) {

@@ -205,8 +205,10 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_USER: {
             if (app->exiting) return 0;
             const char* name = IpcName(lParam);
-            Journal(*app, name ? std::string(name) + " wParam=" + std::to_string(static_cast<long long>(wParam))
-                               : "WM_USER wParam=" + std::to_string(static_cast<long long>(wParam)) +
+            // WPARAM is unsigned and pointer-sized: through INT_PTR, -1 reads -1 on 32 bits too.
+            const long long w = static_cast<INT_PTR>(wParam);
+            Journal(*app, name ? std::string(name) + " wParam=" + std::to_string(w)
+                               : "WM_USER wParam=" + std::to_string(w) +
                                      " lParam=" + std::to_string(static_cast<long long>(lParam)));
             const LRESULT answer = HandleIpc(app, wParam, lParam);
             AfterMessage(app, hwnd);
