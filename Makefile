@@ -7,37 +7,61 @@ NATIVE = $(BUILD)/native
 WIN64 = $(BUILD)/win64
 WIN32 = $(BUILD)/win32
 
-.PHONY: all deps configure build test demo dist bench clean
+# Which build the Windows tests run in: win32 (the shipped 32-bit code under
+# wine32) where 32-bit Windows programs run here, else win64 (its x86_64
+# twin under wine64). Probed by every run; `make test WINTEST=win64` forces one.
+WINTEST ?=
+WINTEST_FILE = $(BUILD)/wintest
+
+.PHONY: all deps probe configure build test demo dist bench clean
 
 all: build
 
 deps:
 	@scripts/setup.sh
 
-configure: deps
+probe: deps
+	@mkdir -p $(BUILD)
+	@if [ -n "$(WINTEST)" ]; then echo $(WINTEST) > $(WINTEST_FILE); \
+	elif scripts/probe-wine32.sh $(WIN32)/wineprefix $(BUILD)/probe32; then echo win32 > $(WINTEST_FILE); \
+	else echo win64 > $(WINTEST_FILE); fi
+
+# The shipped plug-in is always built for i686; the tests, the stand-ins and
+# the emulator go into one Windows tree only: two cores, CI time.
+configure: probe
 	@cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) >/dev/null
-	@cmake -S . -B $(WIN64) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
-	@cmake -S . -B $(WIN32) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	  -DMELVOX_TESTS=OFF >/dev/null
+	@if [ "$$(cat $(WINTEST_FILE))" = win32 ]; then \
+	  cmake -S . -B $(WIN32) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DMELVOX_TESTS=ON >/dev/null; \
+	else \
+	  cmake -S . -B $(WIN64) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null && \
+	  cmake -S . -B $(WIN32) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DMELVOX_TESTS=OFF >/dev/null; \
+	fi
 
 build: configure
 	@cmake --build $(NATIVE) -j $(JOBS) -- --no-print-directory -s
-	@cmake --build $(WIN64) -j $(JOBS) -- --no-print-directory -s
+	@if [ "$$(cat $(WINTEST_FILE))" = win64 ]; then cmake --build $(WIN64) -j $(JOBS) -- --no-print-directory -s; fi
 	@cmake --build $(WIN32) -j $(JOBS) -- --no-print-directory -s
 
 test: build
 	@ctest --test-dir $(NATIVE) --output-on-failure
-	@ctest --test-dir $(WIN64) --output-on-failure
+	@if [ "$$(cat $(WINTEST_FILE))" = win32 ]; then \
+	  echo "make test: the Windows tests run the shipped 32-bit build (i686) under wine32"; \
+	else \
+	  echo "make test: 32-bit Windows programs do not run here; the Windows tests run the x86_64 twin under wine64"; \
+	fi
+	@ctest --test-dir $(BUILD)/$$(cat $(WINTEST_FILE)) --output-on-failure
 
 demo: build
-	@scripts/demo.sh $(WIN64)
+	@scripts/demo.sh $(BUILD)/$$(cat $(WINTEST_FILE))
 
 dist: build
 	@scripts/dist.sh $(WIN32) $(BUILD)/dist
 
 bench: build
-	@scripts/bench.sh $(WIN64)
+	@scripts/bench.sh $(BUILD)/$$(cat $(WINTEST_FILE))
 
 clean:
-	@if [ -d $(WIN64)/wineprefix ]; then scripts/wine-run.sh --prefix $(WIN64)/wineprefix --stop; fi
+	@for b in $(WIN64) $(WIN32); do \
+	  if [ -d $$b/wineprefix ]; then scripts/wine-run.sh --prefix $$b/wineprefix --stop; fi; \
+	done
 	rm -rf $(BUILD)

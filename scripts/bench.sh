@@ -3,10 +3,10 @@
 # 50,000 songs from the player stand-in with every title cached, tags off and
 # on, and the loading of a 100,000-entry titles cache, each against a floor
 # measured in the same run. Song files are made once in bench-data.
-#   bench.sh BUILD_WIN64
+#   bench.sh BUILD      (the Windows build with the stand-ins: win32 or win64)
 set -euo pipefail
 
-build="${1:?usage: bench.sh BUILD_WIN64}"
+build="${1:?usage: bench.sh BUILD}"
 here="$(cd "$(dirname "$0")" && pwd)"
 prefix="$build/wineprefix"
 

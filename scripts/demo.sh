@@ -2,10 +2,10 @@
 # The demo: drives the player stand-in through play, pause, next and stop and
 # prints its caption, state and WINAMP.M3U after each step. Runs without a
 # display and leaves no Wine process behind.
-#   demo.sh BUILD_WIN64
+#   demo.sh BUILD       (the Windows build with the stand-ins: win32 or win64)
 set -euo pipefail
 
-build="${1:?usage: demo.sh BUILD_WIN64}"
+build="${1:?usage: demo.sh BUILD}"
 here="$(cd "$(dirname "$0")" && pwd)"
 prefix="$build/wineprefix"
 demo="$build/tools/player/fakeamp_demo.exe"
