@@ -46,6 +46,8 @@ test: build
 	@ctest --test-dir $(NATIVE) --output-on-failure
 	@if [ "$$(cat $(WINTEST_FILE))" = win32 ]; then \
 	  echo "make test: the Windows tests run the shipped 32-bit build (i686) under wine32"; \
+	elif [ -n "$(WINTEST)" ]; then \
+	  echo "make test: the Windows tests run the x86_64 twin under wine64 (WINTEST=$(WINTEST))"; \
 	else \
 	  echo "make test: 32-bit Windows programs do not run here; the Windows tests run the x86_64 twin under wine64"; \
 	fi

@@ -371,6 +371,7 @@ TEST_F(HostPanel, ViewModeColumnsAndModifiers) {
   TestFolder folder;
   folder.Write("a-very-long-file-name-that-does-not-fit.mp3", "x");
   ASSERT_TRUE(host_->OpenFromCommandLine(folder.Path()));
+  EXPECT_STREQ("A-VERY~1.MP3", Info().PanelItems[1].FindData.cAlternateFileName) << "the host's 8.3 name";
   host_->ClearRecords();
   host_->SetViewMode(2);  // "NOR,C0": bare name, the tail when too long; custom column 0
   EXPECT_EQ(1, host_->CountCalls("ProcessEvent", "FE_CHANGEVIEWMODE"));
