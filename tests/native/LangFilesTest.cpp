@@ -153,7 +153,7 @@ TEST_P(HelpFiles, HoldEveryTopicAndNoDeadLink) {
   EXPECT_GT(links, 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Shipped, HelpFiles, ::testing::Values("melvoxEng.hlp", "melvoxRus.hlp"));
+INSTANTIATE_TEST_SUITE_P(Shipped, HelpFiles, ::testing::Values("melvoxEng.hlf", "melvoxRus.hlf"));
 
 // Runs a shell command; its exit status and what it printed (both streams).
 int RunShell(const std::string& command, std::string* output) {
@@ -206,6 +206,35 @@ TEST(LangConversion, TextTheCodePageCannotHoldFailsNamingFileAndLine) {
                    &printed))
       << printed;
   EXPECT_EQ("\"Caf\x82\"\r\n\"Two\"\r\n", testkit::ReadText(out));
+}
+
+// The package holds the DLL with both language and both help files under the
+// names the host looks for.
+TEST(LangConversion, DistributionShipsLanguageAndHelpFiles) {
+  testkit::TempDir dir;
+  std::string build = dir.MakeDir("build");
+  dir.MakeDir("build/src");
+  dir.MakeDir("build/lang");
+  testkit::WriteText(build + "/src/melvox.dll", "MZ");
+  const char* const shipped[] = {"melvoxEng.lng", "melvoxRus.lng", "melvoxEng.hlf",
+                                 "melvoxRus.hlf"};
+  for (const char* name : shipped)
+    testkit::WriteText(build + "/lang/" + name, testkit::ReadText(LangDir() + name));
+  std::string script = std::string(MELVOX_SOURCE_DIR) + "/scripts/dist.sh";
+  std::string out = dir.File("out");
+  std::string printed;
+  ASSERT_EQ(0, RunShell("bash " + Quoted(script) + " " + Quoted(build) + " " + Quoted(out), &printed))
+      << printed;
+  EXPECT_TRUE(testkit::FileExists(out + "/MELVOX.zip"));
+  for (const char* name : shipped) {
+    EXPECT_EQ(testkit::ReadText(LangDir() + name), testkit::ReadText(out + "/MELVOX/" + name))
+        << name;
+  }
+  // Without a help file nothing is packaged.
+  std::remove((build + "/lang/melvoxRus.hlf").c_str());
+  EXPECT_NE(0, RunShell("bash " + Quoted(script) + " " + Quoted(build) + " " + Quoted(out), &printed));
+  EXPECT_NE(std::string::npos, printed.find("melvoxRus.hlf")) << printed;
+  EXPECT_FALSE(testkit::FileExists(out + "/MELVOX/melvox.dll"));
 }
 
 }  // namespace
