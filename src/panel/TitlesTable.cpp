@@ -98,22 +98,32 @@ void TitlesTable::SortTitles() {
   Sorted = 1;
 }
 
+void TitlesTable::DropLastEntry() {
+  TitleEntry& last = Entries[--Count];
+  free(last.FileName);
+  free(last.Title);
+  free(last.Length);
+  memset(&last, 0, sizeof last);
+}
+
 bool TitlesTable::LoadFrom(const unsigned char* bytes, size_t size) {
   size_t start = 0;
-  int field = 0;  // 0 FileName, 1 Length, 2 Title
+  size_t groupStart = 0;  // where the group being read began
+  int field = 0;          // 0 FileName, 1 Length, 2 Title
   TitleEntry* entry = nullptr;
   while (start < size) {
     const void* nul = memchr(bytes + start, 0, size - start);
-    if (nul == nullptr) break;  // bytes after the last NUL are ignored
+    if (nul == nullptr) break;
     size_t end = static_cast<size_t>(static_cast<const unsigned char*>(nul) - bytes);
     char* text = CopyBytes(bytes + start, end - start);
-    if (text == nullptr) return false;
+    if (text == nullptr || (field == 0 && (entry = AppendEntry()) == nullptr)) {
+      // Only whole entries stay, so a later rewrite cannot write a short one.
+      free(text);
+      if (field != 0) DropLastEntry();
+      return false;
+    }
     if (field == 0) {
-      entry = AppendEntry();
-      if (entry == nullptr) {
-        free(text);
-        return false;
-      }
+      groupStart = start;
       Sorted = 0;
       entry->FileName = text;
       DebugLog << "\nTitlesCache::TitlesCache: Readed FileName[" << Count << "]=" << text;
@@ -127,6 +137,19 @@ bool TitlesTable::LoadFrom(const unsigned char* bytes, size_t size) {
     field = (field + 1) % 3;
     start = end + 1;
   }
+  if (field == 0 && start >= size) return true;
+  // The file ends inside an entry (a write cut short, or outside damage).
+  // Titles appended behind such a tail would be read under the wrong names,
+  // so the entry is dropped and the next save rewrites the whole file.
+  if (field != 0) {
+    DropLastEntry();
+  } else {
+    groupStart = start;
+  }
+  DebugLog << "\nTitlesCache::TitlesCache: Incomplete last entry dropped ("
+           << static_cast<unsigned long>(size - groupStart)
+           << " bytes), the file will be rewritten";
+  Rewrite = 1;
   return true;
 }
 

@@ -14,8 +14,8 @@ enum TitleState {
 
 struct TitleEntry {
   char* FileName;  // owned; the key, compared byte by byte (case matters)
-  char* Title;     // owned; null when the file's last group lacked it
-  char* Length;    // owned; null likewise
+  char* Title;     // owned; null only when AddTitle was given none
+  char* Length;    // owned; likewise
   int State;       // TitleState
 };
 
@@ -44,15 +44,17 @@ class TitlesTable {
   void SortTitles();
 
   // Appends the entries of a cache file's bytes as TITLE_LOADED, logging
-  // every text read. Bytes after the last NUL are ignored; a short last group
-  // leaves the missing texts null. False when memory ran short (the entries
-  // read so far stay).
+  // every text read. When the bytes end inside an entry (a last group of
+  // fewer than three texts, or bytes after the last NUL), that entry is
+  // dropped with a log line and Rewrite set, so the next save rewrites the
+  // file instead of appending behind the damage. False when memory ran short
+  // (the whole entries read so far stay).
   bool LoadFrom(const unsigned char* bytes, size_t size);
 
   // The bytes a save writes (malloc'd; the caller frees them; null with size
   // 0 when there is nothing to write). *fromStart: true = the file is
-  // rewritten from its start (an entry was dropped: every loaded and added
-  // entry, sorted), false = appended (only the added entries). False when
+  // rewritten from its start (Rewrite: every loaded and added entry,
+  // sorted), false = appended (only the added entries). False when
   // memory is short.
   bool SaveBytes(unsigned char** bytes, size_t* size, bool* fromStart);
 
@@ -62,12 +64,15 @@ class TitlesTable {
   TitleEntry* Entries = nullptr;  // null until the first entry exists
   int Count = 0;                  // entries, dropped ones included
   int Sorted = 0;                 // 1 = Entries in FileName order
-  int Rewrite = 0;                // 1 = an entry was dropped since loading
+  int Rewrite = 0;                // 1 = the next save rewrites the file: an entry
+                                  // was dropped, or the file ended inside one
 
  private:
   // A new zeroed entry at the end (state TITLE_LOADED), or null when memory
   // is short. Capacity grows geometrically so loading stays linear.
   TitleEntry* AppendEntry();
+  // Forgets the last entry and frees its texts.
+  void DropLastEntry();
   size_t capacity_ = 0;
 };
 

@@ -49,36 +49,30 @@ TEST(TitlesTable, ParsesTheDocumentedExample) {
   EXPECT_EQ(TITLE_LOADED, table.Entries[0].State);
 }
 
-TEST(TitlesTable, PartialGroupsAndTrailingBytes) {
+TEST(TitlesTable, AFileEndingInsideAnEntryLosesThatEntryAndIsRewritten) {
   struct Case {
     const char* name;
     std::string bytes;
     int count;
-    const char* lastLength;  // null = absent
+    int rewrite;
     const char* lastTitle;
   } cases[] = {
-      {"empty", "", 0, nullptr, nullptr},
-      {"no NUL at all", "C:\\x.mp3", 0, nullptr, nullptr},
-      {"tail ignored", BYTES("a\0" "1:00\0" "T\0" "b\0" "2:0"), 2, nullptr, nullptr},
-      {"name only", BYTES("a\0" "1:00\0" "T\0" "b\0"), 2, nullptr, nullptr},
-      {"name and length", BYTES("a\0" "1:00\0" "T\0" "b\0" "2:00\0"), 2, "2:00", nullptr},
-      {"empty texts", BYTES("\0\0\0"), 1, "", ""},
-      {"two full", BYTES("a\0" "1\0" "x\0" "b\0" "2\0" "y\0"), 2, "2", "y"},
+      {"empty", "", 0, 0, nullptr},
+      {"two full", BYTES("a\0" "1\0" "x\0" "b\0" "2\0" "y\0"), 2, 0, "y"},
+      {"empty texts", BYTES("\0\0\0"), 1, 0, ""},
+      {"no NUL at all", "C:\\x.mp3", 0, 1, nullptr},
+      {"bytes after the last NUL", BYTES("a\0" "1:00\0" "T\0" "b\0" "2:0"), 1, 1, "T"},
+      {"name only", BYTES("a\0" "1:00\0" "T\0" "b\0"), 1, 1, "T"},
+      {"name and length", BYTES("a\0" "1:00\0" "T\0" "b\0" "2:00\0"), 1, 1, "T"},
   };
   for (const Case& c : cases) {
     TitlesTable table;
     Load(table, c.bytes);
     ASSERT_EQ(c.count, table.Count) << c.name;
+    EXPECT_EQ(c.rewrite, table.Rewrite) << c.name;
     if (c.count == 0) continue;
-    const TitleEntry& last = table.Entries[c.count - 1];
-    if (c.lastLength)
-      EXPECT_STREQ(c.lastLength, last.Length) << c.name;
-    else
-      EXPECT_EQ(nullptr, last.Length) << c.name;
-    if (c.lastTitle)
-      EXPECT_STREQ(c.lastTitle, last.Title) << c.name;
-    else
-      EXPECT_EQ(nullptr, last.Title) << c.name;
+    EXPECT_STREQ(c.lastTitle, table.Entries[c.count - 1].Title) << c.name;
+    EXPECT_NE(nullptr, table.Entries[c.count - 1].Length) << c.name;
   }
 }
 
@@ -140,7 +134,7 @@ TEST(TitlesTable, DropRewritesSortedWithoutTheDroppedEntry) {
   EXPECT_STREQ("", title);
   EXPECT_EQ(3, table.Count);  // stays until the plug-in ends
   bool fromStart = false;
-  // Loaded and added entries, sorted; a short loaded group is written whole.
+  // Loaded and added entries, sorted.
   EXPECT_EQ(BYTES("a\0" "3\0" "A\0" "c\0" "2\0" "C\0"), Saved(table, &fromStart));
   EXPECT_TRUE(fromStart);
   EXPECT_STREQ("", table.Entries[0].FileName);  // the emptied entry sorts first
@@ -148,7 +142,7 @@ TEST(TitlesTable, DropRewritesSortedWithoutTheDroppedEntry) {
 
 TEST(TitlesTable, SerialisedFileLoadsBack) {
   TitlesTable table;
-  Load(table, BYTES("x\0" "1\0"));  // a group without its title
+  Load(table, BYTES("x\0" "1\0" "\0"));  // an empty title
   table.SortTitles();
   table.DropTitle("gone");
   Add(table, "gone", "G", "0:01");
@@ -160,6 +154,7 @@ TEST(TitlesTable, SerialisedFileLoadsBack) {
   Load(back, saved);
   ASSERT_EQ(1, back.Count);
   EXPECT_STREQ("", back.Entries[0].Title);
+  EXPECT_EQ(0, back.Rewrite);
 }
 
 TEST(TitlesTable, GrowthStaysLinear) {
@@ -201,7 +196,7 @@ TEST(TitlesTable, LoadingLogsEveryTextWithItsEntryNumber) {
   ASSERT_NE(nullptr, log);
   DebugLog.Attach(log);
   TitlesTable table;
-  Load(table, BYTES("C:\\a.mp3\0" "3:25\0" "Some Title\0" "C:\\b.mp3\0"));
+  Load(table, BYTES("C:\\a.mp3\0" "3:25\0" "Some Title\0" "C:\\b.mp3\0" "1:"));
   fflush(log);
   rewind(log);
   char text[512] = {};
@@ -212,6 +207,8 @@ TEST(TitlesTable, LoadingLogsEveryTextWithItsEntryNumber) {
       "\nTitlesCache::TitlesCache: Readed FileName[1]=C:\\a.mp3"
       "\nTitlesCache::TitlesCache: Readed file lenght [1]=3:25"
       "\nTitlesCache::TitlesCache: Readed Title[1]=Some Title"
-      "\nTitlesCache::TitlesCache: Readed FileName[2]=C:\\b.mp3",
+      "\nTitlesCache::TitlesCache: Readed FileName[2]=C:\\b.mp3"
+      "\nTitlesCache::TitlesCache: Incomplete last entry dropped (11 bytes), the file will be "
+      "rewritten",
       text);
 }
