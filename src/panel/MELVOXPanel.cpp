@@ -412,19 +412,12 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
           FormatSongLength(songLength);
           DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: file title(" << i + 1 << ")=\""
                    << title << "\", " << songLength << LogFlush;
-          // The cache owns the texts; an entry only points at them. Without a
-          // cache nobody could release them, so the entry goes without.
-          if (TitlesCacheObject != nullptr) {
-            TitlesCacheObject->AddTitle(item->FindData.cFileName, title, songLength);
-            TitleEntry* added = TitlesCacheObject->FindTitle(item->FindData.cFileName);
-            if (added != nullptr) {
-              item->Description = added->Title;
-              item->Owner = added->Length;
-            }
-          } else {
-            free(title);
-            free(songLength);
-          }
+          // The cache owns the texts from here on; the entry points at those
+          // it keeps.
+          CachedTitle kept =
+              CacheTitle(TitlesCacheObject, item->FindData.cFileName, title, songLength);
+          item->Description = kept.Title;
+          item->Owner = kept.Length;
         } else {
           free(title);
           free(songLength);

@@ -63,22 +63,25 @@ TitleEntry* TitlesTable::FindTitle(const char* name) {
   return nullptr;
 }
 
-int TitlesTable::AddTitle(const char* name, char* title, char* length) {
-  char* key = nullptr;
-  TitleEntry* entry = nullptr;
-  if (name == nullptr || FindTitle(name) != nullptr || (key = DupText(name)) == nullptr ||
-      (entry = AppendEntry()) == nullptr) {
+CachedTitle TitlesTable::AddTitle(const char* name, char* title, char* length) {
+  TitleEntry* known = name != nullptr ? FindTitle(name) : nullptr;
+  char* key = name != nullptr && known == nullptr ? DupText(name) : nullptr;
+  TitleEntry* entry = key != nullptr ? AppendEntry() : nullptr;
+  if (entry == nullptr) {
+    // The first title of a name stays; and what cannot be kept is released
+    // here, as the caller no longer owns it.
     free(key);
     free(title);
     free(length);
-    return 0;
+    if (known == nullptr) return {nullptr, nullptr, 0};
+    return {known->Title, known->Length, 0};
   }
   entry->FileName = key;
   entry->Title = title;
   entry->Length = length;
   entry->State = TITLE_ADDED;
   Sorted = 0;
-  return 1;
+  return {title, length, 1};
 }
 
 void TitlesTable::DropTitle(const char* name) {
@@ -198,6 +201,13 @@ void TitlesTable::Release() {
   capacity_ = 0;
   Sorted = 0;
   Rewrite = 0;
+}
+
+CachedTitle CacheTitle(TitlesTable* cache, const char* name, char* title, char* length) {
+  if (cache != nullptr) return cache->AddTitle(name, title, length);
+  free(title);
+  free(length);
+  return {nullptr, nullptr, 0};
 }
 
 char* TitlesCacheFileName(const char* moduleName) {

@@ -19,6 +19,16 @@ struct TitleEntry {
   int State;       // TitleState
 };
 
+// The texts the cache holds for a song, as AddTitle hands them back. A panel
+// entry points at them (Description = Title, Owner = Length) and never frees
+// them; they stay valid and in place until the cache is destroyed, however
+// the cache grows or sorts. Both null when nothing was kept.
+struct CachedTitle {
+  char* Title;
+  char* Length;
+  int Added;  // 1 = a new entry was made; 0 = the name was known, or nothing kept
+};
+
 class TitlesTable {
  public:
   TitlesTable() = default;
@@ -30,11 +40,17 @@ class TitlesTable {
   // else a scan for the first match.
   TitleEntry* FindTitle(const char* name);
 
-  // Adds name (copied) with title and length, which the table takes over in
-  // every case: on success they become the entry's, and when name is already
-  // present (result 0, the old entry is kept) or memory is short (result 0)
-  // they are freed here. Both must come from malloc (or be null).
-  int AddTitle(const char* name, char* title, char* length);
+  // Hands over a title fetched for name (copied). title and length must come
+  // from malloc (or be null) and belong to the table from this call on, in
+  // every case; the caller keeps no pointer to them. Returns the texts the
+  // table now holds for name, which the caller stores in its entry:
+  //   - name new: a new entry with the offered texts (Added 1);
+  //   - name already present: the existing entry's texts, which stay as they
+  //     were (the first title wins); the offered ones are freed (Added 0);
+  //   - name null or memory short: none; the offered texts are freed.
+  // So the same song twice in a playlist, or in two panels, gives two panel
+  // entries pointing at one cache entry's texts.
+  CachedTitle AddTitle(const char* name, char* title, char* length);
 
   // Empties the entry's texts in place and marks it dropped; the next save
   // rewrites the file. Pointers to its texts stay valid (they become "").
@@ -75,6 +91,13 @@ class TitlesTable {
   void DropLastEntry();
   size_t capacity_ = 0;
 };
+
+// AddTitle on cache; without a cache (null) the offered texts are freed and
+// none are returned, as nothing else could release them: the entry then stays
+// without a title. This is how the panel build, the key handlers and the title
+// query keep a title fetched from the player: they call it with
+// TitlesCacheObject and store exactly the texts it returns.
+CachedTitle CacheTitle(TitlesTable* cache, const char* name, char* title, char* length);
 
 // The cache file's name for a module: the module's path with its last three
 // characters replaced by "fc0" (melvox.dll -> melvox.fc0). Malloc'd; the

@@ -32,7 +32,7 @@ void Load(TitlesTable& table, const std::string& bytes) {
 }
 
 int Add(TitlesTable& table, const char* name, const char* title, const char* length) {
-  return table.AddTitle(name, DupText(title), DupText(length));
+  return table.AddTitle(name, DupText(title), DupText(length)).Added;
 }
 
 }  // namespace
@@ -95,16 +95,44 @@ TEST(TitlesTable, LookupIsExactBytewiseSortedOrNot) {
   EXPECT_STREQ("\xE9t\xE9.mp3", table.Entries[2].FileName);
 }
 
-TEST(TitlesTable, AddTitleKeepsTheFirstTitle) {
+// Under AddressSanitizer: an entry left pointing at freed texts, or texts
+// nobody frees, fail the run.
+TEST(TitlesTable, EntriesStoreTheTextsTheCacheHandsBack) {
+  struct PanelEntry {
+    char* Description;
+    char* Owner;
+  };
+  // The same song twice in one playlist, its title fetched for each entry.
+  PanelEntry entries[2] = {};
   TitlesTable table;
-  EXPECT_EQ(nullptr, table.FindTitle("x"));
-  EXPECT_EQ(1, Add(table, "C:\\1.mp3", "One", "1:00"));
-  EXPECT_EQ(0, table.Sorted);
-  EXPECT_EQ(0, Add(table, "C:\\1.mp3", "Other", "9:99"));  // freed, under ASan: no leak
-  EXPECT_EQ(1, table.Count);
-  EXPECT_STREQ("One", table.FindTitle("C:\\1.mp3")->Title);
+  const char* offered[2] = {"One", "Again"};
+  for (int i = 0; i < 2; ++i) {
+    CachedTitle kept = CacheTitle(&table, "C:\\1.mp3", DupText(offered[i]), DupText("1:00"));
+    EXPECT_EQ(i == 0 ? 1 : 0, kept.Added);
+    entries[i].Description = kept.Title;
+    entries[i].Owner = kept.Length;
+    EXPECT_EQ(0, table.Sorted);
+  }
+  ASSERT_EQ(1, table.Count);
   EXPECT_EQ(TITLE_ADDED, table.Entries[0].State);
-  EXPECT_EQ(0, table.AddTitle(nullptr, DupText("t"), nullptr));
+  for (const PanelEntry& e : entries) {
+    EXPECT_STREQ("One", e.Description);  // the first title stays
+    EXPECT_STREQ("1:00", e.Owner);
+    EXPECT_EQ(table.Entries[0].Title, e.Description);
+  }
+  // The texts stay where they are while the table grows and sorts.
+  for (int i = 0; i < 100; ++i) Add(table, ("C:\\" + std::to_string(i)).c_str(), "t", "0:01");
+  table.SortTitles();
+  EXPECT_STREQ("One", entries[1].Description);
+
+  // Without a cache, or without a name, the texts are released: none come back.
+  for (TitlesTable* cache : {static_cast<TitlesTable*>(nullptr), &table}) {
+    CachedTitle none =
+        CacheTitle(cache, cache ? nullptr : "C:\\1.mp3", DupText("Lost"), DupText("2:00"));
+    EXPECT_EQ(nullptr, none.Title);
+    EXPECT_EQ(nullptr, none.Length);
+    EXPECT_EQ(0, none.Added);
+  }
 }
 
 TEST(TitlesTable, AppendSaveWritesOnlyAddedTitles) {

@@ -154,8 +154,10 @@ class PanelPlayerTest : public testing::Test {
 }  // namespace
 
 TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
+  // The first song is listed twice: two entries, one title in the cache.
   std::vector<std::string> songs = {Song("one.mp3", 61), Song("two.mp3", 125, "Second Song"),
                                     Song("three.mp3", 3599)};
+  songs.push_back(songs[0]);
   StartWith(songs);
   player_.Ipc(IPC_SETPLAYLISTPOS, 1);
   MELVOXPanel panel(OPEN_DISKMENU, 0);
@@ -176,6 +178,9 @@ TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
   EXPECT_EQ(3, TitleSteps());
   // Fetched titles belong to the cache; entries only point at them.
   EXPECT_EQ(cache_->FindTitle(songs[1].c_str())->Title, panel.Items[1].Description);
+  EXPECT_EQ(3, cache_->Count);
+  EXPECT_EQ(panel.Items[0].Description, panel.Items[3].Description);
+  EXPECT_EQ(panel.Items[0].Owner, panel.Items[3].Owner);
   EXPECT_EQ(3, panel.RedrawCountdown);
   EXPECT_EQ(0, panel.ItemsVerified);
   EXPECT_STREQ("Message 56", InfoLines[kInfoLinePlayerVersion].Text);
@@ -194,8 +199,8 @@ TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
   PluginPanelItem* items = nullptr;
   int count = 0;
   EXPECT_EQ(1, panel.GetFindData(&items, &count, 0));
-  ASSERT_EQ(3, count);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(static_cast<DWORD>(i + 1), items[i].NumberOfLinks);
+  ASSERT_EQ(4, count);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(static_cast<DWORD>(i + 1), items[i].NumberOfLinks);
   // The check filled the file data and kept the full path.
   EXPECT_EQ(testkit::ReadBytes(songs[2]).size(), items[2].FindData.nFileSizeLow);
   EXPECT_NE(0u, items[2].FindData.ftLastWriteTime.dwHighDateTime);

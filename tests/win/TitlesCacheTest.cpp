@@ -14,7 +14,7 @@ using paneltest::WriteText;
 namespace {
 
 int Add(TitlesCache& cache, const char* name, const char* title, const char* length) {
-  return cache.AddTitle(name, DupText(title), DupText(length));
+  return cache.AddTitle(name, DupText(title), DupText(length)).Added;
 }
 
 }  // namespace
