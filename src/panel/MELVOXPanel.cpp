@@ -31,6 +31,9 @@ constexpr int kOwnedTagColumns = 5;
 constexpr DWORD kProgressDelay = 500;
 constexpr size_t kProgressTextSize = 96;
 constexpr size_t kSongLengthTextSize = 15;
+// IPC_ISPLAYING answers.
+constexpr LRESULT kPlayerPlaying = 1;
+constexpr LRESULT kPlayerPaused = 3;
 
 const void* AsHandle(const void* p) { return p; }
 
@@ -352,6 +355,7 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
   const char* progressLabel = GetMsg(MProgressTitles);
   CopyText(progress, sizeof progress, progressLabel);
   int savedTime = -1;
+  LRESULT savedState = 0;
   bool firstFetch = true;
   bool progressShown = false;
 
@@ -374,6 +378,7 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
     if (!FindPlayer()) break;
 
     if (firstFetch) {
+      savedState = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
       savedTime = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETOUTPUTTIME, 0));
       SendPlayerCommand(PlayerWindow, WINAMP_BUTTON4);
       firstFetch = false;
@@ -435,13 +440,21 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
     }
   }
 
+  // Back on its song, in its state: a paused player stays paused at its
+  // position (the user hears nothing start), a stopped one stays stopped. A
+  // player that keeps its state to itself but had a position was playing.
   if (!firstFetch && WaitForPlayer()) {
     SendPlayerIpc(PlayerWindow, IPC_SETPLAYLISTPOS, static_cast<WPARAM>(Song - 1));
-    if (savedTime > 0) {
+    bool paused = savedState == kPlayerPaused;
+    bool playing = savedState == kPlayerPlaying || (!paused && savedTime > 0);
+    if (playing || paused) {
       SendPlayerCommand(PlayerWindow, WINAMP_BUTTON2);
-      SendPlayerIpc(PlayerWindow, IPC_JUMPTOTIME, static_cast<WPARAM>(savedTime));
-      DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: Restore playing... Song=" << Song
-               << " SongPos=" << savedTime << LogFlush;
+      if (savedTime > 0)
+        SendPlayerIpc(PlayerWindow, IPC_JUMPTOTIME, static_cast<WPARAM>(savedTime));
+      if (paused) SendPlayerCommand(PlayerWindow, WINAMP_BUTTON3);
+      DebugLog << (paused ? "\nMELVOXPanel::MakeMELVOXPanelItems: Restore paused... Song="
+                          : "\nMELVOXPanel::MakeMELVOXPanelItems: Restore playing... Song=")
+               << Song << " SongPos=" << savedTime << LogFlush;
     }
   }
 }

@@ -136,6 +136,20 @@ class PanelPlayerTest : public testing::Test {
     std::vector<std::string> journal = player_.ReadJournal();
     return CountPrefix(journal, "WM_COMMAND 40048") + CountPrefix(journal, "WM_COMMAND 40154");
   }
+  // The log's messages, each without the line break that starts it.
+  std::vector<std::string> LogLines() {
+    DebugLog << LogFlush;
+    std::vector<std::string> lines;
+    std::string text = testkit::ReadText(logPath_);
+    size_t at = 0;
+    while (at <= text.size()) {
+      size_t end = text.find('\n', at);
+      if (end == std::string::npos) end = text.size();
+      lines.push_back(text.substr(at, end - at));
+      at = end + 1;
+    }
+    return lines;
+  }
   bool Logged(const std::string& text) {
     DebugLog << LogFlush;
     return testkit::ReadText(logPath_).find(text) != std::string::npos;
@@ -214,35 +228,68 @@ TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
   EXPECT_HOST_BALANCED(*host_);
 }
 
-TEST_F(PanelPlayerTest, OnlyUncachedSongsAreFetchedAndPlayingResumes) {
+TEST_F(PanelPlayerTest, OnlyUncachedSongsAreFetched) {
   std::vector<std::string> songs = Songs(6);
   for (int i : {0, 1, 5})
     cache_->AddTitle(songs[i].c_str(), DupText("Cached"), DupText("9:99"));
   StartWith(songs);
-  player_.Ipc(IPC_SETPLAYLISTPOS, 3);
-  player_.Command(WINAMP_BUTTON2);
-  player_.Ipc(IPC_JUMPTOTIME, 95000);
   MELVOXPanel panel(OPEN_DISKMENU, 0);
 
   EXPECT_EQ(3, TitleSteps());  // songs 3, 4 and 5
   EXPECT_STREQ("Cached", panel.Items[0].Description);
   EXPECT_STREQ("track3", panel.Items[2].Description);
   EXPECT_STREQ("1:04", panel.Items[3].Owner);
-  playerkit::PlayerState state = player_.ReadState();
-  EXPECT_EQ("playing", state.state);
-  EXPECT_EQ(3, state.position);
-  LRESULT at = player_.Ipc(IPC_GETOUTPUTTIME, 0);
-  EXPECT_GE(at, 95000);
-  EXPECT_LT(at, 95000 + 5000);
-  EXPECT_TRUE(Logged("Restore playing... Song=4 SongPos=9"));
 
   // Everything is cached now: the next build neither stops nor steps the player.
+  player_.Command(WINAMP_BUTTON2);
   int steps = TitleSteps();
   int stops = CountPrefix(player_.ReadJournal(), "WM_COMMAND 40047");
   EXPECT_EQ(1, panel.MakeMELVOXPanelItems(false));
   EXPECT_EQ(steps, TitleSteps());
   EXPECT_EQ(stops, CountPrefix(player_.ReadJournal(), "WM_COMMAND 40047"));
   EXPECT_EQ("playing", player_.ReadState().state);
+}
+
+// The title fetch stops the player and steps it through the songs; afterwards
+// it is back on its song, in the state the user left it in.
+TEST_F(PanelPlayerTest, PlayerIsPutBackAsItWas) {
+  std::vector<std::string> songs = Songs(5);
+  StartWith(songs);
+  struct Case {
+    const char* state;
+    WORD command;  // after playing song 4 from 95 s
+    const char* logged;
+  } cases[] = {
+      {"playing", 0, "Restore playing... Song=4 SongPos=9"},
+      {"paused", WINAMP_BUTTON3, "Restore paused... Song=4 SongPos=9"},
+      {"stopped", WINAMP_BUTTON4, nullptr},
+  };
+  for (const Case& c : cases) {
+    cache_->Release();  // every title is fetched again
+    player_.Ipc(IPC_SETPLAYLISTPOS, 3);
+    player_.Command(WINAMP_BUTTON2);
+    player_.Ipc(IPC_JUMPTOTIME, 95000);
+    if (c.command != 0) player_.Command(c.command);
+    int steps = TitleSteps();
+    int restores = CountPrefix(LogLines(), "MELVOXPanel::MakeMELVOXPanelItems: Restore");
+    MELVOXPanel panel(OPEN_DISKMENU, 0);
+
+    EXPECT_EQ(steps + 5, TitleSteps()) << c.state;
+    playerkit::PlayerState state = player_.ReadState();
+    EXPECT_EQ(c.state, state.state);
+    EXPECT_EQ(3, state.position) << c.state;
+    LRESULT at = player_.Ipc(IPC_GETOUTPUTTIME, 0);
+    if (c.logged != nullptr) {
+      EXPECT_GE(at, 95000) << c.state;
+      EXPECT_LT(at, 95000 + 5000) << c.state;
+      EXPECT_TRUE(Logged(c.logged)) << c.state;
+    } else {
+      EXPECT_EQ(-1, at);
+    }
+    EXPECT_EQ(restores + (c.logged != nullptr ? 1 : 0),
+              CountPrefix(LogLines(), "MELVOXPanel::MakeMELVOXPanelItems: Restore"))
+        << c.state;
+  }
 }
 
 TEST_F(PanelPlayerTest, MissingSongsAreDroppedFromPanelAndPlayer) {
