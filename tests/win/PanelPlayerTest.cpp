@@ -324,6 +324,96 @@ TEST_F(PanelPlayerTest, MissingSongsAreDroppedFromPanelAndPlayer) {
   EXPECT_HOST_BALANCED(*host_);
 }
 
+// The file functions in the console's OEM code page while it lives, as the
+// real host runs them.
+class OemFileApis {
+ public:
+  OemFileApis() : wasAnsi_(AreFileApisANSI()) { SetFileApisToOEM(); }
+  ~OemFileApis() {
+    if (wasAnsi_) SetFileApisToANSI();
+  }
+  OemFileApis(const OemFileApis&) = delete;
+  OemFileApis& operator=(const OemFileApis&) = delete;
+
+ private:
+  bool wasAnsi_;
+};
+
+// Characters the console's code page lacks: in the panel's OEM names "\x80"
+// (the euro sign of 1252) becomes "?" and "\x8a" ("S" with caron) becomes "S".
+// The songs are still the user's: they stay in the panel and, under their
+// exact names, in the player, through opening, listings, removals and closing.
+TEST_F(PanelPlayerTest, SongsWhoseNamesTheConsoleCannotShowStay) {
+  ASSERT_EQ(1252u, GetACP());
+  ASSERT_EQ(437u, GetOEMCP());
+  std::vector<std::string> songs = {Song("first.mp3", 61), Song("price \x80.mp3", 62),
+                                    Song("\x8aum.mp3", 63), Song("last.mp3", 64)};
+  OemFileApis oem;
+  StartWith(songs);
+  farhost::Exports exports;
+  exports.OpenPlugin = TestOpenPlugin;
+  exports.ClosePlugin = TestClosePlugin;
+  exports.GetFindData = TestGetFindData;
+  exports.GetOpenPluginInfo = TestGetOpenPluginInfo;
+  host_->AttachPlugin(exports);
+  ASSERT_TRUE(host_->OpenFromDisksMenu(0));
+  ASSERT_NE(nullptr, OpenedPanel);
+  std::string folder = dir_.Path() + "\\";
+  EXPECT_EQ((std::vector<std::string>{folder + "first.mp3", folder + "price ?.mp3",
+                                      folder + "Sum.mp3", folder + "last.mp3"}),
+            Names(*OpenedPanel));
+  EXPECT_STREQ("price ?", OpenedPanel->Items[1].Description);
+  EXPECT_EQ(0, CountPrefix(player_.ReadJournal(), "IPC_DELETE"));  // nothing was dropped
+  EXPECT_EQ(songs, player_.ReadState().paths);
+
+  // A listing that drops a song deleted outside the plug-in rewrites the
+  // player's playlist.
+  ASSERT_TRUE(DeleteFileA(songs[3].c_str()));
+  OpenedPanel->ItemsVerified = 0;
+  host_->Update();
+  EXPECT_EQ(3, OpenedPanel->ItemsNumber);
+  EXPECT_EQ(1, CountPrefix(player_.ReadJournal(), "IPC_DELETE"));
+  EXPECT_EQ((std::vector<std::string>{songs[0], songs[1], songs[2]}), player_.ReadState().paths);
+
+  // Removing another entry, as the removal key does.
+  OpenedPanel->Items[0].Flags |= EmptyMark;
+  OpenedPanel->RemoveEmptyItems();
+  EXPECT_EQ(1, OpenedPanel->MakeWinAMPPlayList());
+  EXPECT_EQ((std::vector<std::string>{songs[1], songs[2]}), player_.ReadState().paths);
+  host_->Update();
+  // The user sees the names as the console can show them, with the sizes
+  // the check found for the real files.
+  std::string screen =
+      "  +--------------- MELVOX ---------------+\n"
+      "  |           Name            |   Size   |\n"
+      "> |..                         |          |\n"
+      "  |price ?.mp3                |    992000|\n"
+      "  |Sum.mp3                    |   1008000|\n";
+  for (int i = 0; i < 15; ++i) screen += "  |                           |          |\n";
+  screen +=
+      "  |--------------------------------------|\n"
+      "  |..                                    |\n"
+      "  +--------------------------------------+\n";
+  EXPECT_EQ(screen, host_->RenderPanel());
+
+  // A song put onto the panel later comes with its OEM name only, and its
+  // player's name is made from that: the check reads the "?" as a pattern
+  // and finds the real file.
+  PluginPanelItem* added = OpenedPanel->AddItem();
+  ASSERT_NE(nullptr, added);
+  CopyText(added->FindData.cFileName, sizeof added->FindData.cFileName,
+           (folder + "price ?.mp3").c_str());
+  ASSERT_TRUE(OpenedPanel->SetPlayerNameFromOem(added));
+  OpenedPanel->ItemsVerified = 0;
+  host_->Update();
+  EXPECT_EQ(3, OpenedPanel->ItemsNumber);
+  EXPECT_EQ(992000u, OpenedPanel->Items[2].FindData.nFileSizeLow);
+
+  host_->ClosePanel();
+  EXPECT_EQ((std::vector<std::string>{songs[1], songs[2]}), player_.ReadState().paths);
+  EXPECT_HOST_BALANCED(*host_);
+}
+
 TEST_F(PanelPlayerTest, CaptionWithoutDotLeavesTitlesUnknown) {
   player_.SetOption("nodotcaption", "1");
   StartWith(Songs(2));
