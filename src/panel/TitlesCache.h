@@ -27,5 +27,7 @@ class TitlesCache : public TitlesTable {
 };
 
 // The one cache of the plug-in; null when it could not be created, and then
-// every user skips the cache.
+// every user skips the cache. A title fetched from the player is kept with
+// CacheTitle(TitlesCacheObject, ...) (TitlesTable.h), and the entry stores
+// the texts that call returns.
 extern TitlesCache* TitlesCacheObject;
