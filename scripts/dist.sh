@@ -17,9 +17,16 @@ folder="$out/MELVOX"
 rm -rf "$folder" "$out/MELVOX.zip"
 mkdir -p "$folder"
 cp "$dll" "$folder/"
-if [ -d "$build/lang" ]; then
-  find "$build/lang" -maxdepth 1 -type f \( -iname '*.lng' -o -iname '*.hlp' \) -exec cp {} "$folder/" \;
-fi
+# The host finds the plug-in's texts as *.lng and its help as *.hlf beside the
+# DLL, by their .Language line: a package without them shows no text and no help.
+for f in melvoxEng.lng melvoxRus.lng melvoxEng.hlf melvoxRus.hlf; do
+  if [ ! -f "$build/lang/$f" ]; then
+    echo "dist.sh: $build/lang/$f is missing; nothing packaged" >&2
+    rm -rf "$folder"
+    exit 1
+  fi
+  cp "$build/lang/$f" "$folder/"
+done
 
 # CR LF: the readme is read on Windows.
 printf '%s\r\n' \

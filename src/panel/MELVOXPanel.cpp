@@ -31,6 +31,9 @@ constexpr int kOwnedTagColumns = 5;
 constexpr DWORD kProgressDelay = 500;
 constexpr size_t kProgressTextSize = 96;
 constexpr size_t kSongLengthTextSize = 15;
+// IPC_ISPLAYING answers.
+constexpr LRESULT kPlayerPlaying = 1;
+constexpr LRESULT kPlayerPaused = 3;
 
 const void* AsHandle(const void* p) { return p; }
 
@@ -64,8 +67,51 @@ bool EndsWithM3u(const char* path) {
   return n >= 4 && lstrcmpiA(path + n - 4, ".m3u") == 0;
 }
 
-// A name the file system search would read as a pattern names no one file.
-bool HasWildcard(const char* path) { return strpbrk(path, "*?") != nullptr; }
+// Only an empty name, or one holding "*" (no Windows file name does), cannot
+// name a file. A "?" is what a code page conversion makes of a character it
+// lacks; the search reads it as a one-character pattern and so finds the real
+// file.
+bool CanNameFile(const char* path) { return path[0] != '\0' && strchr(path, '*') == nullptr; }
+
+// Looks a song file up: by its exact ANSI name when there is one, through the
+// wide search (right whatever code page the host set for the file functions),
+// else by its OEM name. found gets the file's data, names in OEM.
+bool FindSongFile(const char* ansiName, const char* oemName, WIN32_FIND_DATAA* found) {
+  if (ansiName != nullptr) {
+    if (!CanNameFile(ansiName)) return false;
+    wchar_t wide[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, ansiName, -1, wide, MAX_PATH) > 0) {
+      WIN32_FIND_DATAW data;
+      HANDLE search = FindFirstFileW(wide, &data);
+      if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        found->dwFileAttributes = data.dwFileAttributes;
+        found->ftCreationTime = data.ftCreationTime;
+        found->ftLastAccessTime = data.ftLastAccessTime;
+        found->ftLastWriteTime = data.ftLastWriteTime;
+        found->nFileSizeHigh = data.nFileSizeHigh;
+        found->nFileSizeLow = data.nFileSizeLow;
+        found->dwReserved0 = data.dwReserved0;
+        found->dwReserved1 = data.dwReserved1;
+        if (WideCharToMultiByte(CP_OEMCP, 0, data.cFileName, -1, found->cFileName,
+                                sizeof found->cFileName, nullptr, nullptr) == 0)
+          found->cFileName[0] = '\0';
+        if (WideCharToMultiByte(CP_OEMCP, 0, data.cAlternateFileName, -1,
+                                found->cAlternateFileName, sizeof found->cAlternateFileName,
+                                nullptr, nullptr) == 0)
+          found->cAlternateFileName[0] = '\0';
+        return true;
+      }
+      // Only a system without the wide search gets the OEM one instead.
+      if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+    }
+  }
+  if (!CanNameFile(oemName)) return false;
+  HANDLE search = FindFirstFileA(oemName, found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
 
 }  // namespace
 
@@ -199,6 +245,45 @@ void MELVOXPanel::ClearItems() {
       memset(Items, 0, static_cast<size_t>(ItemsNumber) * sizeof(PluginPanelItem));
   }
   ItemsNumber = 0;
+  PlayerNames.Clear();
+}
+
+bool MELVOXPanel::SetPlayerName(PluginPanelItem* item, const char* ansiPath, size_t length) {
+  item->Flags &= ~PPIF_USERDATA;
+  item->UserData = PlayerNames.Add(ansiPath, length);
+  return item->UserData != 0;
+}
+
+bool MELVOXPanel::SetPlayerNameFromOem(PluginPanelItem* item) {
+  char ansi[MAX_PATH];
+  CopyTextN(ansi, sizeof ansi, item->FindData.cFileName, sizeof item->FindData.cFileName);
+  OemToCharA(ansi, ansi);
+  return SetPlayerName(item, ansi, strlen(ansi));
+}
+
+const char* MELVOXPanel::CheckedPlayerName(const PluginPanelItem& item) const {
+  const char* name = PlayerNames.Find(item.UserData);
+  if (name == nullptr) return nullptr;
+  // A handle that came along with a record from elsewhere, or outlived a
+  // rebuild, may reach another song's name: the name must convert to the
+  // entry's own.
+  size_t length = strlen(name);
+  size_t entryLength = BoundedLength(item.FindData.cFileName, sizeof item.FindData.cFileName);
+  if (length != entryLength || length >= MAX_PATH) return nullptr;
+  char oem[MAX_PATH];
+  memcpy(oem, name, length + 1);
+  if (length > 0) CharToOemBuffA(oem, oem, static_cast<DWORD>(length));
+  return memcmp(oem, item.FindData.cFileName, length) == 0 ? name : nullptr;
+}
+
+void MELVOXPanel::PlayerName(const PluginPanelItem& item, char* buffer, size_t size) const {
+  const char* name = CheckedPlayerName(item);
+  if (name != nullptr) {
+    CopyText(buffer, size, name);
+    return;
+  }
+  CopyTextN(buffer, size, item.FindData.cFileName, sizeof item.FindData.cFileName);
+  OemToCharA(buffer, buffer);
 }
 
 int MELVOXPanel::MakeWinAMPPlayList() {
@@ -215,9 +300,7 @@ int MELVOXPanel::MakeWinAMPPlayList() {
     SendPlayerIpc(PlayerWindow, IPC_DELETE);
     char path[MAX_PATH];
     for (int i = 0; i < ItemsNumber && Items != nullptr; ++i) {
-      CopyTextN(path, sizeof path, Items[i].FindData.cFileName,
-                sizeof Items[i].FindData.cFileName);
-      OemToCharA(path, path);
+      PlayerName(Items[i], path, sizeof path);
       LoadWinAMP();
       SendPlayerPlayFile(PlayerWindow, path);
     }
@@ -313,6 +396,7 @@ int MELVOXPanel::MakeMELVOXPanelItems(bool fromOpenedFile) {
     memcpy(name, line, pathLength);
     name[pathLength] = '\0';
     if (pathLength > 0) CharToOemBuffA(name, name, static_cast<DWORD>(pathLength));
+    SetPlayerName(item, reinterpret_cast<const char*>(line), pathLength);
     if (Opt.ReadID3Tag) ReadTagColumns(item);
     DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: MELVOX panel item(" << ItemsNumber
              << ")=" << name << LogFlush;
@@ -352,6 +436,7 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
   const char* progressLabel = GetMsg(MProgressTitles);
   CopyText(progress, sizeof progress, progressLabel);
   int savedTime = -1;
+  LRESULT savedState = 0;
   bool firstFetch = true;
   bool progressShown = false;
 
@@ -374,6 +459,7 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
     if (!FindPlayer()) break;
 
     if (firstFetch) {
+      savedState = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
       savedTime = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETOUTPUTTIME, 0));
       SendPlayerCommand(PlayerWindow, WINAMP_BUTTON4);
       firstFetch = false;
@@ -412,19 +498,12 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
           FormatSongLength(songLength);
           DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: file title(" << i + 1 << ")=\""
                    << title << "\", " << songLength << LogFlush;
-          // The cache owns the texts; an entry only points at them. Without a
-          // cache nobody could release them, so the entry goes without.
-          if (TitlesCacheObject != nullptr) {
-            TitlesCacheObject->AddTitle(item->FindData.cFileName, title, songLength);
-            TitleEntry* added = TitlesCacheObject->FindTitle(item->FindData.cFileName);
-            if (added != nullptr) {
-              item->Description = added->Title;
-              item->Owner = added->Length;
-            }
-          } else {
-            free(title);
-            free(songLength);
-          }
+          // The cache owns the texts from here on; the entry points at those
+          // it keeps.
+          CachedTitle kept =
+              CacheTitle(TitlesCacheObject, item->FindData.cFileName, title, songLength);
+          item->Description = kept.Title;
+          item->Owner = kept.Length;
         } else {
           free(title);
           free(songLength);
@@ -442,13 +521,21 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
     }
   }
 
+  // Back on its song, in its state: a paused player stays paused at its
+  // position (the user hears nothing start), a stopped one stays stopped. A
+  // player that keeps its state to itself but had a position was playing.
   if (!firstFetch && WaitForPlayer()) {
     SendPlayerIpc(PlayerWindow, IPC_SETPLAYLISTPOS, static_cast<WPARAM>(Song - 1));
-    if (savedTime > 0) {
+    bool paused = savedState == kPlayerPaused;
+    bool playing = savedState == kPlayerPlaying || (!paused && savedTime > 0);
+    if (playing || paused) {
       SendPlayerCommand(PlayerWindow, WINAMP_BUTTON2);
-      SendPlayerIpc(PlayerWindow, IPC_JUMPTOTIME, static_cast<WPARAM>(savedTime));
-      DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: Restore playing... Song=" << Song
-               << " SongPos=" << savedTime << LogFlush;
+      if (savedTime > 0)
+        SendPlayerIpc(PlayerWindow, IPC_JUMPTOTIME, static_cast<WPARAM>(savedTime));
+      if (paused) SendPlayerCommand(PlayerWindow, WINAMP_BUTTON3);
+      DebugLog << (paused ? "\nMELVOXPanel::MakeMELVOXPanelItems: Restore paused... Song="
+                          : "\nMELVOXPanel::MakeMELVOXPanelItems: Restore playing... Song=")
+               << Song << " SongPos=" << savedTime << LogFlush;
     }
   }
 }
@@ -486,11 +573,7 @@ void MELVOXPanel::UpdateItems() {
       PluginPanelItem* item = &Items[i];
       CopyTextN(path, sizeof path, item->FindData.cFileName, sizeof item->FindData.cFileName);
       WIN32_FIND_DATAA found;
-      HANDLE search = HasWildcard(path) || path[0] == '\0'
-                          ? INVALID_HANDLE_VALUE
-                          : FindFirstFileA(path, &found);
-      if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
+      if (FindSongFile(CheckedPlayerName(*item), path, &found)) {
         CopyFindData(&item->FindData, found);
         CopyText(item->FindData.cFileName, sizeof item->FindData.cFileName, path);
         item->NumberOfLinks = static_cast<DWORD>(i + 1);
@@ -536,6 +619,7 @@ void MELVOXPanel::RemoveEmptyItems() {
   }
   DebugLog << "\nMELVOXPanel::RemoveEmptyItems: EmptyCount=" << empty << LogFlush;
   ItemsNumber -= empty;
+  if (ItemsNumber == 0) PlayerNames.Clear();
   if (empty > 0) {
     // The vacated records become spare ones: zero, owning nothing.
     memset(Items + ItemsNumber, 0, static_cast<size_t>(empty) * sizeof(PluginPanelItem));

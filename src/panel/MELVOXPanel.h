@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/FarApi.h"
+#include "panel/NamePool.h"
 
 #include <windows.h>
 
@@ -54,6 +55,31 @@ class MELVOXPanel {
   // CustomColumnNumber is 6; C5 is a language text) and clears both fields.
   static void ReleaseColumns(PluginPanelItem* item);
 
+  // --- the player's names of the entries ---
+  // An entry's FindData.cFileName is OEM, and that conversion loses every
+  // character the console's code page lacks ("\x80", the euro sign of 1252,
+  // becomes "?" under 437; "\x8a", S with caron, becomes "S"): it is not a
+  // name the player knows, and often not one the file system knows. So each
+  // entry keeps the exact ANSI path the player knows it by in PlayerNames,
+  // reached through the entry's UserData: a pool handle (0 = none), which the
+  // host copies into the items it reports and which moves with the record
+  // when the store is compacted or reordered. PPIF_USERDATA stays clear, so
+  // hosts take UserData as a plain number.
+  // Entries built from the player's playlist get the playlist line's bytes.
+  // Entries made later from OEM names (files put onto the panel, the find
+  // list) must get theirs from SetPlayerNameFromOem when they are made: a
+  // copied host record brings along the UserData of the panel it came from.
+  //
+  // Gives item a copy of the length bytes of ansiPath as its player's name;
+  // false when memory is short (the item then has none).
+  bool SetPlayerName(PluginPanelItem* item, const char* ansiPath, size_t length);
+  // SetPlayerName with the item's own cFileName converted to ANSI.
+  bool SetPlayerNameFromOem(PluginPanelItem* item);
+  // The ANSI path the player knows item by, into buffer (size bytes): its
+  // pool name when it has one that still converts to its cFileName, else its
+  // cFileName converted to ANSI. Send this, never a conversion of the OEM name.
+  void PlayerName(const PluginPanelItem& item, char* buffer, size_t size) const;
+
   HWND PlayerWindow = nullptr;
   int ItemsNumber = 0;
   int RedrawCountdown = 0;
@@ -72,6 +98,8 @@ class MELVOXPanel {
   // Records the block holds. It grows geometrically and always keeps at least
   // one zeroed record beyond ItemsNumber.
   int ItemsCapacity = 0;
+  // The entries' player's names (ANSI), by UserData; emptied with the store.
+  NamePool PlayerNames;
 
  private:
   enum StoreResult { StoreOk, StoreNoMemory, StoreNoLock };
@@ -79,8 +107,12 @@ class MELVOXPanel {
   // geometrically (or to exactly that when exact); Items is locked afterwards
   // (also on failure, when the block existed).
   StoreResult ReserveItems(int count, bool exact = false);
-  // Releases every entry's columns and zeroes the records; ItemsNumber 0.
+  // Releases every entry's columns and zeroes the records; ItemsNumber 0,
+  // PlayerNames empty.
   void ClearItems();
+  // The entry's pool name when it converts to the entry's own cFileName, else
+  // null. Lent from PlayerNames.
+  const char* CheckedPlayerName(const PluginPanelItem& item) const;
   // Titles for the built entries: from the cache only, or fetched by stepping
   // the stopped player through the uncached songs (startTime from PanelClock).
   void TitlesFromCache();

@@ -14,8 +14,8 @@ class TitlesCache : public TitlesTable {
   // cache without any log line.
   explicit TitlesCache(const char* moduleName);
   // Saves (appends the added titles, or rewrites the file sorted when a title
-  // was dropped; the file is not touched when the cache is empty) and
-  // releases everything. A failed save is silent.
+  // was dropped or the file ended inside an entry; the file is not touched
+  // when the cache is empty) and releases everything. A failed save is silent.
   ~TitlesCache();
 
   const char* CacheFile() const { return cacheFile_; }
@@ -27,5 +27,7 @@ class TitlesCache : public TitlesTable {
 };
 
 // The one cache of the plug-in; null when it could not be created, and then
-// every user skips the cache.
+// every user skips the cache. A title fetched from the player is kept with
+// CacheTitle(TitlesCacheObject, ...) (TitlesTable.h), and the entry stores
+// the texts that call returns.
 extern TitlesCache* TitlesCacheObject;

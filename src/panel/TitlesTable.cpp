@@ -63,22 +63,25 @@ TitleEntry* TitlesTable::FindTitle(const char* name) {
   return nullptr;
 }
 
-int TitlesTable::AddTitle(const char* name, char* title, char* length) {
-  char* key = nullptr;
-  TitleEntry* entry = nullptr;
-  if (name == nullptr || FindTitle(name) != nullptr || (key = DupText(name)) == nullptr ||
-      (entry = AppendEntry()) == nullptr) {
+CachedTitle TitlesTable::AddTitle(const char* name, char* title, char* length) {
+  TitleEntry* known = name != nullptr ? FindTitle(name) : nullptr;
+  char* key = name != nullptr && known == nullptr ? DupText(name) : nullptr;
+  TitleEntry* entry = key != nullptr ? AppendEntry() : nullptr;
+  if (entry == nullptr) {
+    // The first title of a name stays; and what cannot be kept is released
+    // here, as the caller no longer owns it.
     free(key);
     free(title);
     free(length);
-    return 0;
+    if (known == nullptr) return {nullptr, nullptr, 0};
+    return {known->Title, known->Length, 0};
   }
   entry->FileName = key;
   entry->Title = title;
   entry->Length = length;
   entry->State = TITLE_ADDED;
   Sorted = 0;
-  return 1;
+  return {title, length, 1};
 }
 
 void TitlesTable::DropTitle(const char* name) {
@@ -98,22 +101,32 @@ void TitlesTable::SortTitles() {
   Sorted = 1;
 }
 
+void TitlesTable::DropLastEntry() {
+  TitleEntry& last = Entries[--Count];
+  free(last.FileName);
+  free(last.Title);
+  free(last.Length);
+  memset(&last, 0, sizeof last);
+}
+
 bool TitlesTable::LoadFrom(const unsigned char* bytes, size_t size) {
   size_t start = 0;
-  int field = 0;  // 0 FileName, 1 Length, 2 Title
+  size_t groupStart = 0;  // where the group being read began
+  int field = 0;          // 0 FileName, 1 Length, 2 Title
   TitleEntry* entry = nullptr;
   while (start < size) {
     const void* nul = memchr(bytes + start, 0, size - start);
-    if (nul == nullptr) break;  // bytes after the last NUL are ignored
+    if (nul == nullptr) break;
     size_t end = static_cast<size_t>(static_cast<const unsigned char*>(nul) - bytes);
     char* text = CopyBytes(bytes + start, end - start);
-    if (text == nullptr) return false;
+    if (text == nullptr || (field == 0 && (entry = AppendEntry()) == nullptr)) {
+      // Only whole entries stay, so a later rewrite cannot write a short one.
+      free(text);
+      if (field != 0) DropLastEntry();
+      return false;
+    }
     if (field == 0) {
-      entry = AppendEntry();
-      if (entry == nullptr) {
-        free(text);
-        return false;
-      }
+      groupStart = start;
       Sorted = 0;
       entry->FileName = text;
       DebugLog << "\nTitlesCache::TitlesCache: Readed FileName[" << Count << "]=" << text;
@@ -127,6 +140,19 @@ bool TitlesTable::LoadFrom(const unsigned char* bytes, size_t size) {
     field = (field + 1) % 3;
     start = end + 1;
   }
+  if (field == 0 && start >= size) return true;
+  // The file ends inside an entry (a write cut short, or outside damage).
+  // Titles appended behind such a tail would be read under the wrong names,
+  // so the entry is dropped and the next save rewrites the whole file.
+  if (field != 0) {
+    DropLastEntry();
+  } else {
+    groupStart = start;
+  }
+  DebugLog << "\nTitlesCache::TitlesCache: Incomplete last entry dropped ("
+           << static_cast<unsigned long>(size - groupStart)
+           << " bytes), the file will be rewritten";
+  Rewrite = 1;
   return true;
 }
 
@@ -175,6 +201,13 @@ void TitlesTable::Release() {
   capacity_ = 0;
   Sorted = 0;
   Rewrite = 0;
+}
+
+CachedTitle CacheTitle(TitlesTable* cache, const char* name, char* title, char* length) {
+  if (cache != nullptr) return cache->AddTitle(name, title, length);
+  free(title);
+  free(length);
+  return {nullptr, nullptr, 0};
 }
 
 char* TitlesCacheFileName(const char* moduleName) {

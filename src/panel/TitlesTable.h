@@ -14,9 +14,19 @@ enum TitleState {
 
 struct TitleEntry {
   char* FileName;  // owned; the key, compared byte by byte (case matters)
-  char* Title;     // owned; null when the file's last group lacked it
-  char* Length;    // owned; null likewise
+  char* Title;     // owned; null only when AddTitle was given none
+  char* Length;    // owned; likewise
   int State;       // TitleState
+};
+
+// The texts the cache holds for a song, as AddTitle hands them back. A panel
+// entry points at them (Description = Title, Owner = Length) and never frees
+// them; they stay valid and in place until the cache is destroyed, however
+// the cache grows or sorts. Both null when nothing was kept.
+struct CachedTitle {
+  char* Title;
+  char* Length;
+  int Added;  // 1 = a new entry was made; 0 = the name was known, or nothing kept
 };
 
 class TitlesTable {
@@ -30,11 +40,17 @@ class TitlesTable {
   // else a scan for the first match.
   TitleEntry* FindTitle(const char* name);
 
-  // Adds name (copied) with title and length, which the table takes over in
-  // every case: on success they become the entry's, and when name is already
-  // present (result 0, the old entry is kept) or memory is short (result 0)
-  // they are freed here. Both must come from malloc (or be null).
-  int AddTitle(const char* name, char* title, char* length);
+  // Hands over a title fetched for name (copied). title and length must come
+  // from malloc (or be null) and belong to the table from this call on, in
+  // every case; the caller keeps no pointer to them. Returns the texts the
+  // table now holds for name, which the caller stores in its entry:
+  //   - name new: a new entry with the offered texts (Added 1);
+  //   - name already present: the existing entry's texts, which stay as they
+  //     were (the first title wins); the offered ones are freed (Added 0);
+  //   - name null or memory short: none; the offered texts are freed.
+  // So the same song twice in a playlist, or in two panels, gives two panel
+  // entries pointing at one cache entry's texts.
+  CachedTitle AddTitle(const char* name, char* title, char* length);
 
   // Empties the entry's texts in place and marks it dropped; the next save
   // rewrites the file. Pointers to its texts stay valid (they become "").
@@ -44,15 +60,17 @@ class TitlesTable {
   void SortTitles();
 
   // Appends the entries of a cache file's bytes as TITLE_LOADED, logging
-  // every text read. Bytes after the last NUL are ignored; a short last group
-  // leaves the missing texts null. False when memory ran short (the entries
-  // read so far stay).
+  // every text read. When the bytes end inside an entry (a last group of
+  // fewer than three texts, or bytes after the last NUL), that entry is
+  // dropped with a log line and Rewrite set, so the next save rewrites the
+  // file instead of appending behind the damage. False when memory ran short
+  // (the whole entries read so far stay).
   bool LoadFrom(const unsigned char* bytes, size_t size);
 
   // The bytes a save writes (malloc'd; the caller frees them; null with size
   // 0 when there is nothing to write). *fromStart: true = the file is
-  // rewritten from its start (an entry was dropped: every loaded and added
-  // entry, sorted), false = appended (only the added entries). False when
+  // rewritten from its start (Rewrite: every loaded and added entry,
+  // sorted), false = appended (only the added entries). False when
   // memory is short.
   bool SaveBytes(unsigned char** bytes, size_t* size, bool* fromStart);
 
@@ -62,14 +80,24 @@ class TitlesTable {
   TitleEntry* Entries = nullptr;  // null until the first entry exists
   int Count = 0;                  // entries, dropped ones included
   int Sorted = 0;                 // 1 = Entries in FileName order
-  int Rewrite = 0;                // 1 = an entry was dropped since loading
+  int Rewrite = 0;                // 1 = the next save rewrites the file: an entry
+                                  // was dropped, or the file ended inside one
 
  private:
   // A new zeroed entry at the end (state TITLE_LOADED), or null when memory
   // is short. Capacity grows geometrically so loading stays linear.
   TitleEntry* AppendEntry();
+  // Forgets the last entry and frees its texts.
+  void DropLastEntry();
   size_t capacity_ = 0;
 };
+
+// AddTitle on cache; without a cache (null) the offered texts are freed and
+// none are returned, as nothing else could release them: the entry then stays
+// without a title. This is how the panel build, the key handlers and the title
+// query keep a title fetched from the player: they call it with
+// TitlesCacheObject and store exactly the texts it returns.
+CachedTitle CacheTitle(TitlesTable* cache, const char* name, char* title, char* length);
 
 // The cache file's name for a module: the module's path with its last three
 // characters replaced by "fc0" (melvox.dll -> melvox.fc0). Malloc'd; the

@@ -3,7 +3,12 @@
 // off by one.
 #include "plugin/LangMessages.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <sys/wait.h>
 
 #include <fstream>
 #include <set>
@@ -148,6 +153,88 @@ TEST_P(HelpFiles, HoldEveryTopicAndNoDeadLink) {
   EXPECT_GT(links, 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Shipped, HelpFiles, ::testing::Values("melvoxEng.hlp", "melvoxRus.hlp"));
+INSTANTIATE_TEST_SUITE_P(Shipped, HelpFiles, ::testing::Values("melvoxEng.hlf", "melvoxRus.hlf"));
+
+// Runs a shell command; its exit status and what it printed (both streams).
+int RunShell(const std::string& command, std::string* output) {
+  output->clear();
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return -1;
+  char buf[256];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) output->append(buf, n);
+  int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+TEST(LangConversion, TextTheCodePageCannotHoldFailsNamingFileAndLine) {
+  testkit::TempDir dir;
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* codepage;
+    const char* where;  // expected "file:line"
+  } cases[] = {
+      // The euro sign is not in code page 437, the Latin "é" is not in 866.
+      {"euro", "\"One\"\n\"Two \xE2\x82\xAC\"\n\"Three\"\n", "CP437", "euro.lng:2:"},
+      {"latin", "\"a\"\n\"b\"\n\"c\"\n\"caf\xC3\xA9\"\n", "CP866", "latin.lng:4:"},
+      {"not utf8", "ok\n\xFF\xFE\n", "CP437", "not utf8.lng:2:"},
+  };
+  std::string script = std::string(MELVOX_SOURCE_DIR) + "/lang/convert-text.sh";
+  for (const Case& c : cases) {
+    std::string in = dir.File(std::string(c.name) + ".lng");
+    std::string out = dir.File(std::string(c.name) + ".out");
+    testkit::WriteText(in, c.text);
+    testkit::WriteText(out, "left from an earlier build");
+    std::string printed;
+    EXPECT_NE(0, RunShell("sh " + Quoted(script) + " " + Quoted(in) + " " + Quoted(out) + " " +
+                         c.codepage, &printed))
+        << c.name;
+    EXPECT_NE(std::string::npos, printed.find(c.where)) << c.name << ": " << printed;
+    // Nothing half-converted is left to ship.
+    EXPECT_FALSE(testkit::FileExists(out)) << c.name;
+    EXPECT_FALSE(testkit::FileExists(out + ".tmp")) << c.name;
+  }
+
+  std::string in = dir.File("good.lng");
+  std::string out = dir.File("good.out");
+  testkit::WriteText(in, "\"Caf\xC3\xA9\"\n\"Two\"\n");
+  std::string printed;
+  EXPECT_EQ(0, RunShell("sh " + Quoted(script) + " " + Quoted(in) + " " + Quoted(out) + " CP437",
+                   &printed))
+      << printed;
+  EXPECT_EQ("\"Caf\x82\"\r\n\"Two\"\r\n", testkit::ReadText(out));
+}
+
+// The package holds the DLL with both language and both help files under the
+// names the host looks for.
+TEST(LangConversion, DistributionShipsLanguageAndHelpFiles) {
+  testkit::TempDir dir;
+  std::string build = dir.MakeDir("build");
+  dir.MakeDir("build/src");
+  dir.MakeDir("build/lang");
+  testkit::WriteText(build + "/src/melvox.dll", "MZ");
+  const char* const shipped[] = {"melvoxEng.lng", "melvoxRus.lng", "melvoxEng.hlf",
+                                 "melvoxRus.hlf"};
+  for (const char* name : shipped)
+    testkit::WriteText(build + "/lang/" + name, testkit::ReadText(LangDir() + name));
+  std::string script = std::string(MELVOX_SOURCE_DIR) + "/scripts/dist.sh";
+  std::string out = dir.File("out");
+  std::string printed;
+  ASSERT_EQ(0, RunShell("bash " + Quoted(script) + " " + Quoted(build) + " " + Quoted(out), &printed))
+      << printed;
+  EXPECT_TRUE(testkit::FileExists(out + "/MELVOX.zip"));
+  for (const char* name : shipped) {
+    EXPECT_EQ(testkit::ReadText(LangDir() + name), testkit::ReadText(out + "/MELVOX/" + name))
+        << name;
+  }
+  // Without a help file nothing is packaged.
+  std::remove((build + "/lang/melvoxRus.hlf").c_str());
+  EXPECT_NE(0, RunShell("bash " + Quoted(script) + " " + Quoted(build) + " " + Quoted(out), &printed));
+  EXPECT_NE(std::string::npos, printed.find("melvoxRus.hlf")) << printed;
+  EXPECT_FALSE(testkit::FileExists(out + "/MELVOX/melvox.dll"));
+}
 
 }  // namespace

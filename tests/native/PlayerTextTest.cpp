@@ -23,9 +23,32 @@ TEST(SongLength, MinutesBelowAnHourHoursFromThenOn) {
     char buf[15];
     EXPECT_EQ(strlen(c.text), FormatLengthText(c.seconds, buf, sizeof buf)) << c.seconds;
     EXPECT_STREQ(c.text, buf) << c.seconds;
+    // Every text written reads back as its length; an unknown one as -1, which
+    // exported playlists write as "#EXTINF:-1,".
+    EXPECT_EQ(c.seconds < 0 ? -1 : c.seconds, LengthTextToSeconds(buf)) << buf;
   }
-  // The unknown length has no digit: nobody can read it as a time.
-  EXPECT_EQ(nullptr, strpbrk(UNKNOWN_LENGTH_TEXT, "0123456789"));
+}
+
+TEST(SongLength, TextsThatAreNoLengthReadAsUnknown) {
+  struct Case {
+    const char* text;
+    int seconds;
+  } cases[] = {
+      {"3:45", 225},         {"1:02:03", 3723},  {"59:59", 3599},
+      {"9:99", 639},         {"10:00:00", 36000}, {"596523:14:07", INT_MAX},
+      {"596523:14:08", -1},  {"9999999999:00:00", -1},
+      {UNKNOWN_LENGTH_TEXT, -1}, {"0:0-1", -1},   {"", -1},  {"1:0", -1},  {"100:00", -1},
+      {"1:00:0", -1},        {":1:00", -1},      {"a:bc", -1}, {"1:2x", -1}, {" 1:00", -1},
+      {"+1:00", -1},         {"1:-1:00", -1},    {"1.00", -1}, {"1::00", -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.seconds, LengthTextToSeconds(c.text)) << c.text;
+  EXPECT_EQ(-1, LengthTextToSeconds(nullptr));
+  // A text without its NUL is read no further than 17 bytes (heap, so the
+  // sanitizer would see more).
+  char* unended = new char[17];
+  memset(unended, '1', 17);
+  EXPECT_EQ(-1, LengthTextToSeconds(unended));
+  delete[] unended;
 }
 
 TEST(PlayerVersion, MajorDotTwoMinorDigitsAndTheHexNumber) {

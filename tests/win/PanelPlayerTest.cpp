@@ -138,6 +138,14 @@ class PanelPlayerTest : public testing::Test {
     std::vector<std::string> journal = player_.ReadJournal();
     return CountPrefix(journal, "WM_COMMAND 40048") + CountPrefix(journal, "WM_COMMAND 40154");
   }
+  // How often text occurs in the log.
+  int LogCount(const std::string& text) {
+    DebugLog << LogFlush;
+    std::string log = testkit::ReadText(logPath_);
+    int n = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+    return n;
+  }
   bool Logged(const std::string& text) {
     DebugLog << LogFlush;
     return testkit::ReadText(logPath_).find(text) != std::string::npos;
@@ -156,8 +164,10 @@ class PanelPlayerTest : public testing::Test {
 }  // namespace
 
 TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
+  // The first song is listed twice: two entries, one title in the cache.
   std::vector<std::string> songs = {Song("one.mp3", 61), Song("two.mp3", 125, "Second Song"),
                                     Song("three.mp3", 3599)};
+  songs.push_back(songs[0]);
   StartWith(songs);
   player_.Ipc(IPC_SETPLAYLISTPOS, 1);
   MELVOXPanel panel(OPEN_DISKMENU, 0);
@@ -178,6 +188,9 @@ TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
   EXPECT_EQ(3, TitleSteps());
   // Fetched titles belong to the cache; entries only point at them.
   EXPECT_EQ(cache_->FindTitle(songs[1].c_str())->Title, panel.Items[1].Description);
+  EXPECT_EQ(3, cache_->Count);
+  EXPECT_EQ(panel.Items[0].Description, panel.Items[3].Description);
+  EXPECT_EQ(panel.Items[0].Owner, panel.Items[3].Owner);
   EXPECT_EQ(3, panel.RedrawCountdown);
   EXPECT_EQ(0, panel.ItemsVerified);
   EXPECT_STREQ("Message 56", InfoLines[kInfoLinePlayerVersion].Text);
@@ -196,8 +209,8 @@ TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
   PluginPanelItem* items = nullptr;
   int count = 0;
   EXPECT_EQ(1, panel.GetFindData(&items, &count, 0));
-  ASSERT_EQ(3, count);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(static_cast<DWORD>(i + 1), items[i].NumberOfLinks);
+  ASSERT_EQ(4, count);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(static_cast<DWORD>(i + 1), items[i].NumberOfLinks);
   // The check filled the file data and kept the full path.
   EXPECT_EQ(testkit::ReadBytes(songs[2]).size(), items[2].FindData.nFileSizeLow);
   EXPECT_NE(0u, items[2].FindData.ftLastWriteTime.dwHighDateTime);
@@ -211,29 +224,20 @@ TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
   EXPECT_HOST_BALANCED(*host_);
 }
 
-TEST_F(PanelPlayerTest, OnlyUncachedSongsAreFetchedAndPlayingResumes) {
+TEST_F(PanelPlayerTest, OnlyUncachedSongsAreFetched) {
   std::vector<std::string> songs = Songs(6);
   for (int i : {0, 1, 5})
     cache_->AddTitle(songs[i].c_str(), DupText("Cached"), DupText("9:99"));
   StartWith(songs);
-  player_.Ipc(IPC_SETPLAYLISTPOS, 3);
-  player_.Command(WINAMP_BUTTON2);
-  player_.Ipc(IPC_JUMPTOTIME, 95000);
   MELVOXPanel panel(OPEN_DISKMENU, 0);
 
   EXPECT_EQ(3, TitleSteps());  // songs 3, 4 and 5
   EXPECT_STREQ("Cached", panel.Items[0].Description);
   EXPECT_STREQ("track3", panel.Items[2].Description);
   EXPECT_STREQ("1:04", panel.Items[3].Owner);
-  playerkit::PlayerState state = player_.ReadState();
-  EXPECT_EQ("playing", state.state);
-  EXPECT_EQ(3, state.position);
-  LRESULT at = player_.Ipc(IPC_GETOUTPUTTIME, 0);
-  EXPECT_GE(at, 95000);
-  EXPECT_LT(at, 95000 + 5000);
-  EXPECT_TRUE(Logged("Restore playing... Song=4 SongPos=9"));
 
   // Everything is cached now: the next build neither stops nor steps the player.
+  player_.Command(WINAMP_BUTTON2);
   int steps = TitleSteps();
   int stops = CountPrefix(player_.ReadJournal(), "WM_COMMAND 40047");
   EXPECT_EQ(1, panel.MakeMELVOXPanelItems(false));
@@ -242,9 +246,53 @@ TEST_F(PanelPlayerTest, OnlyUncachedSongsAreFetchedAndPlayingResumes) {
   EXPECT_EQ("playing", player_.ReadState().state);
 }
 
+// The title fetch stops the player and steps it through the songs; afterwards
+// it is back on its song, in the state the user left it in.
+TEST_F(PanelPlayerTest, PlayerIsPutBackAsItWas) {
+  std::vector<std::string> songs = Songs(5);
+  StartWith(songs);
+  struct Case {
+    const char* state;
+    WORD command;  // after playing song 4 from 95 s
+    const char* logged;
+  } cases[] = {
+      {"playing", 0, "Restore playing... Song=4 SongPos=9"},
+      {"paused", WINAMP_BUTTON3, "Restore paused... Song=4 SongPos=9"},
+      {"stopped", WINAMP_BUTTON4, nullptr},
+  };
+  for (const Case& c : cases) {
+    cache_->Release();  // every title is fetched again
+    player_.Ipc(IPC_SETPLAYLISTPOS, 3);
+    player_.Command(WINAMP_BUTTON2);
+    player_.Ipc(IPC_JUMPTOTIME, 95000);
+    if (c.command != 0) player_.Command(c.command);
+    int steps = TitleSteps();
+    int restores = LogCount("MELVOXPanel::MakeMELVOXPanelItems: Restore");
+    MELVOXPanel panel(OPEN_DISKMENU, 0);
+
+    EXPECT_EQ(steps + 5, TitleSteps()) << c.state;
+    playerkit::PlayerState state = player_.ReadState();
+    EXPECT_EQ(c.state, state.state);
+    EXPECT_EQ(3, state.position) << c.state;
+    LRESULT at = player_.Ipc(IPC_GETOUTPUTTIME, 0);
+    if (c.logged != nullptr) {
+      EXPECT_GE(at, 95000) << c.state;
+      EXPECT_LT(at, 95000 + 5000) << c.state;
+      EXPECT_TRUE(Logged(c.logged)) << c.state;
+    } else {
+      EXPECT_EQ(-1, at);
+    }
+    EXPECT_EQ(restores + (c.logged != nullptr ? 1 : 0),
+              LogCount("MELVOXPanel::MakeMELVOXPanelItems: Restore"))
+        << c.state;
+  }
+}
+
 TEST_F(PanelPlayerTest, MissingSongsAreDroppedFromPanelAndPlayer) {
   std::vector<std::string> songs = Songs(5);
   StartWith(songs);
+  // No file is named by a pattern, though the search would find some.
+  player_.PlayFile(dir_.File("track*.mp3"));
   DeleteFileA(songs[0].c_str());
   DeleteFileA(songs[3].c_str());
   farhost::Exports exports;
@@ -264,13 +312,103 @@ TEST_F(PanelPlayerTest, MissingSongsAreDroppedFromPanelAndPlayer) {
     EXPECT_EQ(static_cast<DWORD>(i + 1), OpenedPanel->Items[i].NumberOfLinks);
   EXPECT_STREQ("track5", OpenedPanel->Items[2].Description);
   EXPECT_EQ(kept, player_.ReadState().paths);
-  EXPECT_TRUE(Logged("\nMELVOXPanel::RemoveEmptyItems: EmptyCount=2"));
+  EXPECT_TRUE(Logged("\nMELVOXPanel::RemoveEmptyItems: EmptyCount=3"));
   EXPECT_EQ(1, host_->CountCalls("Control", "FCTL_REDRAWANOTHERPANEL"));
   std::string shown = host_->RenderPanel();
   EXPECT_NE(std::string::npos, shown.find("track5.mp3")) << shown;
   EXPECT_EQ(std::string::npos, shown.find("track4.mp3")) << shown;
   host_->ClosePanel();
   EXPECT_EQ(nullptr, OpenedPanel);
+  EXPECT_HOST_BALANCED(*host_);
+}
+
+// The file functions in the console's OEM code page while it lives, as the
+// real host runs them.
+class OemFileApis {
+ public:
+  OemFileApis() : wasAnsi_(AreFileApisANSI()) { SetFileApisToOEM(); }
+  ~OemFileApis() {
+    if (wasAnsi_) SetFileApisToANSI();
+  }
+  OemFileApis(const OemFileApis&) = delete;
+  OemFileApis& operator=(const OemFileApis&) = delete;
+
+ private:
+  bool wasAnsi_;
+};
+
+// Characters the console's code page lacks: in the panel's OEM names "\x80"
+// (the euro sign of 1252) becomes "?" and "\x8a" ("S" with caron) becomes "S".
+// The songs are still the user's: they stay in the panel and, under their
+// exact names, in the player, through opening, listings, removals and closing.
+TEST_F(PanelPlayerTest, SongsWhoseNamesTheConsoleCannotShowStay) {
+  ASSERT_EQ(1252u, GetACP());
+  ASSERT_EQ(437u, GetOEMCP());
+  std::vector<std::string> songs = {Song("first.mp3", 61), Song("price \x80.mp3", 62),
+                                    Song("\x8aum.mp3", 63), Song("last.mp3", 64)};
+  OemFileApis oem;
+  StartWith(songs);
+  farhost::Exports exports;
+  exports.OpenPlugin = TestOpenPlugin;
+  exports.ClosePlugin = TestClosePlugin;
+  exports.GetFindData = TestGetFindData;
+  exports.GetOpenPluginInfo = TestGetOpenPluginInfo;
+  host_->AttachPlugin(exports);
+  ASSERT_TRUE(host_->OpenFromDisksMenu(0));
+  ASSERT_NE(nullptr, OpenedPanel);
+  std::string folder = dir_.Path() + "\\";
+  EXPECT_EQ((std::vector<std::string>{folder + "first.mp3", folder + "price ?.mp3",
+                                      folder + "Sum.mp3", folder + "last.mp3"}),
+            Names(*OpenedPanel));
+  EXPECT_STREQ("price ?", OpenedPanel->Items[1].Description);
+  EXPECT_EQ(0, CountPrefix(player_.ReadJournal(), "IPC_DELETE"));  // nothing was dropped
+  EXPECT_EQ(songs, player_.ReadState().paths);
+
+  // A listing that drops a song deleted outside the plug-in rewrites the
+  // player's playlist.
+  ASSERT_TRUE(DeleteFileA(songs[3].c_str()));
+  OpenedPanel->ItemsVerified = 0;
+  host_->Update();
+  EXPECT_EQ(3, OpenedPanel->ItemsNumber);
+  EXPECT_EQ(1, CountPrefix(player_.ReadJournal(), "IPC_DELETE"));
+  EXPECT_EQ((std::vector<std::string>{songs[0], songs[1], songs[2]}), player_.ReadState().paths);
+
+  // Removing another entry, as the removal key does.
+  OpenedPanel->Items[0].Flags |= EmptyMark;
+  OpenedPanel->RemoveEmptyItems();
+  EXPECT_EQ(1, OpenedPanel->MakeWinAMPPlayList());
+  EXPECT_EQ((std::vector<std::string>{songs[1], songs[2]}), player_.ReadState().paths);
+  host_->Update();
+  // The user sees the names as the console can show them, with the sizes
+  // the check found for the real files.
+  std::string screen =
+      "  +--------------- MELVOX ---------------+\n"
+      "  |           Name            |   Size   |\n"
+      "> |..                         |          |\n"
+      "  |price ?.mp3                |    992000|\n"
+      "  |Sum.mp3                    |   1008000|\n";
+  for (int i = 0; i < 15; ++i) screen += "  |                           |          |\n";
+  screen +=
+      "  |--------------------------------------|\n"
+      "  |..                                    |\n"
+      "  +--------------------------------------+\n";
+  EXPECT_EQ(screen, host_->RenderPanel());
+
+  // A song put onto the panel later comes with its OEM name only, and its
+  // player's name is made from that: the check reads the "?" as a pattern
+  // and finds the real file.
+  PluginPanelItem* added = OpenedPanel->AddItem();
+  ASSERT_NE(nullptr, added);
+  CopyText(added->FindData.cFileName, sizeof added->FindData.cFileName,
+           (folder + "price ?.mp3").c_str());
+  ASSERT_TRUE(OpenedPanel->SetPlayerNameFromOem(added));
+  OpenedPanel->ItemsVerified = 0;
+  host_->Update();
+  EXPECT_EQ(3, OpenedPanel->ItemsNumber);
+  EXPECT_EQ(992000u, OpenedPanel->Items[2].FindData.nFileSizeLow);
+
+  host_->ClosePanel();
+  EXPECT_EQ((std::vector<std::string>{songs[1], songs[2]}), player_.ReadState().paths);
   EXPECT_HOST_BALANCED(*host_);
 }
 

@@ -14,7 +14,7 @@ using paneltest::WriteText;
 namespace {
 
 int Add(TitlesCache& cache, const char* name, const char* title, const char* length) {
-  return cache.AddTitle(name, DupText(title), DupText(length));
+  return cache.AddTitle(name, DupText(title), DupText(length)).Added;
 }
 
 }  // namespace
@@ -89,4 +89,26 @@ TEST(TitlesCache, DroppedTitleRewritesTheFileSortedAndShorter) {
   EXPECT_EQ(BYTES("c:\\a.mp3\0" "1:00\0" "A\0" "c:\\b.mp3\0" "0:30\0" "Bee\0"
                   "c:\\z.mp3\0" "3:00\0" "Zed\0"),
             ReadText(dir.File("melvox.fc0")));
+}
+
+TEST(TitlesCache, FileEndingInsideAnEntryIsRewrittenSoLaterTitlesKeepTheirNames) {
+  TempFolder dir;
+  std::string module = dir.File("melvox.dll");
+  std::string file = dir.File("melvox.fc0");
+  // An earlier run stopped writing in the middle of the entry for b.mp3.
+  ASSERT_TRUE(WriteText(file, BYTES("c:\\z.mp3\0" "3:00\0" "Zed\0" "c:\\b.mp3\0" "2:")));
+  {
+    TitlesCache cache(module.c_str());
+    EXPECT_EQ(1, cache.Count);
+    EXPECT_EQ(nullptr, cache.FindTitle("c:\\b.mp3"));
+    EXPECT_EQ(1, Add(cache, "c:\\m.mp3", "Em", "2:00"));
+  }
+  EXPECT_EQ(BYTES("c:\\m.mp3\0" "2:00\0" "Em\0" "c:\\z.mp3\0" "3:00\0" "Zed\0"),
+            ReadText(file));
+  TitlesCache again(module.c_str());
+  ASSERT_EQ(2, again.Count);
+  ASSERT_NE(nullptr, again.FindTitle("c:\\m.mp3"));
+  EXPECT_STREQ("Em", again.FindTitle("c:\\m.mp3")->Title);
+  EXPECT_STREQ("2:00", again.FindTitle("c:\\m.mp3")->Length);
+  EXPECT_EQ(0, again.Rewrite);
 }

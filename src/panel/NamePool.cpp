@@ -1,0 +1,40 @@
+#include "panel/NamePool.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+// Handles are offsets + 1 in 32 bits.
+constexpr size_t kMaxPoolSize = 0xFFFFFFF0u;
+
+}  // namespace
+
+NamePool::~NamePool() { free(bytes_); }
+
+uint32_t NamePool::Add(const char* text, size_t length) {
+  if (text == nullptr || length >= kMaxPoolSize - size_) return 0;
+  size_t needed = size_ + length + 1;
+  if (needed > capacity_) {
+    size_t grown = capacity_ < 4096 ? 4096 : capacity_;
+    while (grown < needed) grown = grown <= kMaxPoolSize / 2 ? grown * 2 : kMaxPoolSize;
+    void* moved = realloc(bytes_, grown);
+    if (moved == nullptr) return 0;
+    bytes_ = static_cast<char*>(moved);
+    capacity_ = grown;
+  }
+  size_t at = size_;
+  if (length > 0) memcpy(bytes_ + at, text, length);
+  bytes_[at + length] = '\0';
+  size_ = needed;
+  return static_cast<uint32_t>(at + 1);
+}
+
+const char* NamePool::Find(uint32_t handle) const {
+  if (handle == 0) return nullptr;
+  size_t at = handle - 1;
+  // A text starts at the block's start or right after another's NUL; the
+  // block's last byte in use is always a NUL, so the text ends inside it.
+  if (at >= size_ || (at > 0 && bytes_[at - 1] != '\0')) return nullptr;
+  return bytes_ + at;
+}
