@@ -6,8 +6,10 @@ CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo --log-level=WARNING -Wno-dev
 NATIVE = $(BUILD)/native
 WIN64 = $(BUILD)/win64
 WIN32 = $(BUILD)/win32
+FUZZ = $(BUILD)/fuzz
+FUZZ_SECONDS ?= 180
 
-.PHONY: all deps configure build test demo dist bench clean
+.PHONY: all deps configure build test demo dist bench clean fuzz fuzz-build
 
 all: build
 
@@ -25,9 +27,10 @@ build: configure
 	@cmake --build $(WIN64) -j $(JOBS) -- --no-print-directory -s
 	@cmake --build $(WIN32) -j $(JOBS) -- --no-print-directory -s
 
-test: build
+test: build fuzz-build
 	@ctest --test-dir $(NATIVE) --output-on-failure
 	@ctest --test-dir $(WIN64) --output-on-failure
+	@scripts/fuzz.sh $(FUZZ) smoke
 
 demo: build
 	@scripts/demo.sh $(WIN64)
@@ -37,6 +40,16 @@ dist: build
 
 bench: build
 	@scripts/bench.sh $(WIN64)
+
+# libFuzzer harnesses (clang, ASan and UBSan) in their own build; make fuzz
+# runs each for FUZZ_SECONDS, make test runs the short smoke above.
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ) $(CMAKE_FLAGS) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DMELVOX_TESTS=OFF -DMELVOX_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ) -j $(JOBS) --target melvox_fuzzers -- --no-print-directory -s
+
+fuzz: fuzz-build
+	@scripts/fuzz.sh $(FUZZ) long $(FUZZ_SECONDS)
 
 clean:
 	@if [ -d $(WIN64)/wineprefix ]; then scripts/wine-run.sh --prefix $(WIN64)/wineprefix --stop; fi

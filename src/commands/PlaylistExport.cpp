@@ -165,14 +165,9 @@ Layout PlanM3U(const ExportRequest& r, const unsigned char* existing, size_t siz
     return plan;
   }
   plan.keep = true;
-  if (r.ExtInfo) {
-    size_t bom = BomLength(existing, size);
-    // An empty file counts as not starting with "#".
-    if (size <= bom || existing[bom] != '#') {
-      plan.leadSize = bom;
-      plan.header = true;
-    }
-  }
+  // The byte-order mark stays first; a file that holds nothing more is empty.
+  plan.leadSize = BomLength(existing, size);
+  plan.header = r.ExtInfo && (size == plan.leadSize || existing[plan.leadSize] != '#');
   return plan;
 }
 

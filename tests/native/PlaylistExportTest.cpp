@@ -108,6 +108,8 @@ TEST(PlaylistExport, M3UInEveryCaseOfAddAndTitles) {
        "\xEF\xBB\xBF#EXTM3U\r\nold.mp3\r\n" B_LINE, false},
       {"BOM, header added", PlaylistM3U, true, true, "\xEF\xBB\xBFold.mp3\r\n", {kB},
        "\xEF\xBB\xBF#EXTM3U\r\nold.mp3\r\n" B_LINE, false},
+      {"BOM alone is an empty file", PlaylistM3U, false, true, "\xEF\xBB\xBF", {kB},
+       "\xEF\xBB\xBF" B_LINE, false},
   };
   for (const Case& c : cases) Check(c);
 }
