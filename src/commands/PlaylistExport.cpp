@@ -2,7 +2,6 @@
 
 #include "plugin/TextBuffer.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -33,13 +32,21 @@ class ByteWriter {
     size_ += n;
   }
   void Text(const char* text) { Put(text, strlen(text)); }
-  void Signed(long long value) {
-    char digits[24];
-    Put(digits, FormatText(digits, sizeof digits, "%lld", value));
-  }
+  // Decimal, without leading zeros; written by hand because an export of
+  // many entries formats three numbers per entry.
   void Unsigned(unsigned long long value) {
     char digits[24];
-    Put(digits, FormatText(digits, sizeof digits, "%llu", value));
+    size_t at = sizeof digits;
+    do {
+      digits[--at] = static_cast<char>('0' + value % 10);
+      value /= 10;
+    } while (value != 0);
+    Put(digits + at, sizeof digits - at);
+  }
+  void Signed(long long value) {
+    if (value < 0) Put("-", 1);
+    Unsigned(value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                       : static_cast<unsigned long long>(value));
   }
   // Text inside one line: a CR, LF or NUL in it would end the line (and let
   // a tag's title add lines of its own), so each becomes a blank.

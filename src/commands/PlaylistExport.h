@@ -48,7 +48,7 @@ struct ExportResult {
 //  after the highest FileN of the file (or after the count of a trailer that
 //  no File line follows, when that is higher), and one trailer ends the file.
 // Line breaks inside names and titles are written as blanks. False, with
-// *result emptied, when memory is short.
+// *result emptied, when memory is short (or Entries is null with a count).
 bool AllocPlaylistFile(const ExportRequest& request, ExportResult* result);
 
 // Longest path a playlist is saved under (the Windows path buffer less its NUL).

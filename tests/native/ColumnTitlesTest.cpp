@@ -38,18 +38,16 @@ TEST(ColumnTitles, OneTitlePerFieldByLongestPrefix) {
   } cases[] = {
       {"LN,NO,Z", V{MColNumber, MColName, MColTitle}},
       {" ln , z ", V{MColNumber, MColTitle}},
-      {"\tO\t", V{MColLength}},
       {"XX", V{MUnknownColumn}},
       {"DM", V{MColModified}},
       {"dc,DA,D,DX", V{MColCreated, MColAccessed, MColDate, MColDate}},
       {"NOR", V{MColName}},
       {"c3", V{MColTagYear}},
       {"C", V{MUnknownColumn}},  // C alone is no custom column
-      {"L", V{MUnknownColumn}},
       {"S,P,T,A", V{MColSize, MColPacked, MColTime, MColAttributes}},
       {"C0,C1,C2,C4", V{MColTagTitle, MColTagArtist, MColTagAlbum, MColTagComment}},
       {"LN,,Z", V{MColNumber, MUnknownColumn, MColTitle}},
-      {"LN, ,Z,", V{MColNumber, MUnknownColumn, MColTitle, MUnknownColumn}},
+      {"LN,\t,Z,", V{MColNumber, MUnknownColumn, MColTitle, MUnknownColumn}},
       {",", V{MUnknownColumn, MUnknownColumn}},
       {"LN NO", V{MColNumber}},  // one field, as the host counts columns
       {"", V{}},
