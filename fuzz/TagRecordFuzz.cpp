@@ -1,5 +1,5 @@
-// The ID3v1 record at a song's end, its text fields, and the genre count
-// read from the language file.
+// The ID3v1 record at a song's end, its text fields, and the genre count and
+// names read from the language file.
 #include "FuzzCheck.h"
 #include "tags/TagRecord.h"
 
@@ -8,6 +8,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -45,6 +46,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string text(reinterpret_cast<const char*>(data), size);
   ParseGenreCount(text.c_str());
+
+  // Genre names as the language file gives them, sorted for the lookup.
+  std::vector<std::string> names;
+  for (size_t at = 0; at <= text.size() && names.size() < 256;) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    names.push_back(text.substr(at, end - at).c_str());
+    at = end + 1;
+  }
+  std::vector<GenreEntry> genres;
+  for (size_t i = 0; i < names.size(); ++i)
+    genres.push_back(GenreEntry{names[i].c_str(), static_cast<unsigned char>(i)});
+  SortGenreEntries(genres.data(), genres.size());
+  for (size_t i = 1; i < genres.size(); ++i)
+    FUZZ_CHECK(CompareBytes(genres[i - 1].Name, genres[i].Name) <= 0);
+  FUZZ_CHECK(CompareBytes(nullptr, "") == 0);
 
   // Texts cut from the input, written into a record and read back: each
   // field holds its text's start, then blanks.
