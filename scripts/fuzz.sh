@@ -40,8 +40,8 @@ for program in "${harnesses[@]}"; do
   seedCount=$(find "$seeds" -type f 2>/dev/null | wc -l)
   found=$(find "$work" -type f | wc -l)
   if [ $status -eq 0 ]; then
-    printf 'fuzz: %-16s %9s runs in %ss, %s seeds, %s new inputs\n' "$harness" "${runs:-?}" \
-      "$seconds" "$seedCount" "$found"
+    printf 'fuzz: %-16s %10s runs in %ss, %s seeds, %s inputs found so far\n' "$harness" \
+      "${runs:-?}" "$seconds" "$seedCount" "$found"
   else
     failed=1
     echo "fuzz: $harness FAILED (exit $status); inputs kept in $crashes:"
