@@ -6,6 +6,8 @@ CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo --log-level=WARNING -Wno-dev
 NATIVE = $(BUILD)/native
 WIN64 = $(BUILD)/win64
 WIN32 = $(BUILD)/win32
+FUZZ = $(BUILD)/fuzz
+FUZZ_SECONDS ?= 180
 
 # Which build the Windows tests run in: win32 (the shipped 32-bit code under
 # wine32) where 32-bit Windows programs run here, else win64 (its x86_64
@@ -13,7 +15,7 @@ WIN32 = $(BUILD)/win32
 WINTEST ?=
 WINTEST_FILE = $(BUILD)/wintest
 
-.PHONY: all deps probe configure build test demo dist bench clean
+.PHONY: all deps probe configure build test demo dist bench clean fuzz fuzz-build
 
 all: build
 
@@ -42,7 +44,7 @@ build: configure
 	@if [ "$$(cat $(WINTEST_FILE))" = win64 ]; then cmake --build $(WIN64) -j $(JOBS) -- --no-print-directory -s; fi
 	@cmake --build $(WIN32) -j $(JOBS) -- --no-print-directory -s
 
-test: build
+test: build fuzz-build
 	@ctest --test-dir $(NATIVE) --output-on-failure
 	@if [ "$$(cat $(WINTEST_FILE))" = win32 ]; then \
 	  echo "make test: the Windows tests run the shipped 32-bit build (i686) under wine32"; \
@@ -52,6 +54,7 @@ test: build
 	  echo "make test: 32-bit Windows programs do not run here; the Windows tests run the x86_64 twin under wine64"; \
 	fi
 	@ctest --test-dir $(BUILD)/$$(cat $(WINTEST_FILE)) --output-on-failure
+	@scripts/fuzz.sh $(FUZZ) smoke
 
 demo: build
 	@scripts/demo.sh $(BUILD)/$$(cat $(WINTEST_FILE))
@@ -61,6 +64,16 @@ dist: build
 
 bench: build
 	@scripts/bench.sh $(BUILD)/$$(cat $(WINTEST_FILE))
+
+# libFuzzer harnesses (clang, ASan and UBSan) in their own build; make fuzz
+# runs each for FUZZ_SECONDS, make test runs the short smoke above.
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ) $(CMAKE_FLAGS) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DMELVOX_TESTS=OFF -DMELVOX_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ) -j $(JOBS) --target melvox_fuzzers -- --no-print-directory -s
+
+fuzz: fuzz-build
+	@scripts/fuzz.sh $(FUZZ) long $(FUZZ_SECONDS)
 
 clean:
 	@for b in $(WIN64) $(WIN32); do \
