@@ -2,8 +2,10 @@
 // service signatures, written for this plug-in from the published layout.
 //
 // Every record is packed to 2 bytes, as the host expects. The sizes asserted
-// at the end are those of the 32-bit host; the 64-bit twin that the tests run
-// under wine64 has wider pointers and so other sizes.
+// at the end are those of the 32-bit host, which the shipped DLL and, where
+// the machine runs 32-bit programs, the tests under wine32 are built for; the
+// 64-bit twin that the tests fall back to under wine64 elsewhere has wider
+// pointers and so other sizes.
 #pragma once
 
 #include <windows.h>
@@ -291,15 +293,21 @@ enum {
 enum {
   FE_CHANGEVIEWMODE = 0,
   FE_REDRAW = 1,
-  FE_IDLE = 2,
+  FE_IDLE = 2,  // about once a second from the 1.x host; never from the later one
   FE_CLOSE = 3,
+  FE_BREAK = 4,  // Ctrl+C
+  FE_COMMAND = 5,
+  FE_GOTFOCUS = 6,
+  FE_KILLFOCUS = 7,
+  // The later host also sends 8 to 10 (9 and 10 around every listing).
 };
 
 enum : unsigned {
   PKF_CONTROL = 1,
   PKF_ALT = 2,
   PKF_SHIFT = 4,
-  // Some later hosts announce every key once in advance with this bit in Key.
+  // Both the 1.x and the later host announce every key once in advance with
+  // this bit OR'd into Key (not the state): a notice, not the key itself.
   PKF_PREPROCESS = 0x80000,
 };
 

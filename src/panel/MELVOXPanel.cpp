@@ -1,8 +1,8 @@
 #include "panel/MELVOXPanel.h"
 
+#include "control/InfoLines.h"
 #include "link/PlayerMessages.h"
 #include "link/PlayerVersion.h"
-#include "panel/InfoLines.h"
 #include "panel/PlaylistText.h"
 #include "panel/TitlesCache.h"
 #include "panel/ScopedWaitMessage.h"
@@ -125,9 +125,10 @@ MELVOXPanel::MELVOXPanel(int OpenFrom, INT_PTR Item) {
 
   if (OpenFrom == OPEN_VIEWER || OpenFrom == OPEN_EDITOR ||
       (OpenFrom == OPEN_PLUGINSMENU && Item == 0)) {
-    // These origins ask for the control dialog, which another module runs;
-    // this instance builds no panel and is destroyed at once.
+    // These origins ask for the control dialog; this instance builds no
+    // panel and is destroyed at once.
     ItemsMemory = nullptr;
+    MELVOXcontrol();
     return;
   }
 
@@ -411,7 +412,7 @@ int MELVOXPanel::MakeMELVOXPanelItems(bool fromOpenedFile) {
   else
     TitlesFromCache();
 
-  RedrawCountdown = 3;
+  RedrawCountdown = kCursorAwaitsListing;
   return 1;
 }
 
@@ -547,6 +548,9 @@ int MELVOXPanel::GetFindData(PluginPanelItem** pPanelItem, int* pItemsNumber, in
   InfoRefresh = 1;
   *pPanelItem = Items;
   *pItemsNumber = ItemsNumber;
+  Listed = 1;
+  ListedItems = ItemsNumber;
+  if (RedrawCountdown == kCursorAwaitsListing) RedrawCountdown = kCursorAwaitsRedraw;
   FormatSongLength(InfoLines[kInfoLineSongLength].Data);
   DebugLog << "\nMELVOXPanel::GetFindData: }" << LogFlush;
   return 1;
@@ -590,13 +594,10 @@ void MELVOXPanel::UpdateItems() {
     MakeWinAMPPlayList();
     RemovePending = 0;
     InfoRefresh = 1;
-    if (HostInfo.Control != nullptr) {
-      PanelInfo other;
-      memset(&other, 0, sizeof other);
-      HostInfo.Control(this, FCTL_GETANOTHERPANELINFO, &other);
-      if (other.PanelType == PTYPE_INFOPANEL)
-        HostInfo.Control(this, FCTL_REDRAWANOTHERPANEL, nullptr);
-    }
+    PanelInfo other;
+    memset(&other, 0, sizeof other);
+    if (HostControl(this, FCTL_GETANOTHERPANELINFO, &other) && other.PanelType == PTYPE_INFOPANEL)
+      HostControl(this, FCTL_REDRAWANOTHERPANEL, nullptr);
   }
   ItemsVerified = 1;
   DebugLog << "\nMELVOXPanel::UpdateItems: Ok... }" << LogFlush;

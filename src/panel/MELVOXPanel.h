@@ -14,6 +14,16 @@ constexpr int OPEN_PLAYLISTFILE = 666;
 // Bit 0 of an entry's Flags: the entry is dropped by the next RemoveEmptyItems.
 constexpr DWORD EmptyMark = 0x1;
 
+// RedrawCountdown: where putting the cursor on the current song stands. A
+// rebuild of the entries arms it; the listing that hands the rebuilt store to
+// the host moves it on; the first redraw after that listing places the cursor
+// (once the host holds entries). Counting redraws instead would place it
+// under the user's hands: hosts send a varying number of them (the 1.x host
+// two after every opening, more while dialogs are open).
+constexpr int kCursorPlaced = 0;         // nothing pending
+constexpr int kCursorAwaitsRedraw = 1;   // the host has the rebuilt store
+constexpr int kCursorAwaitsListing = 2;  // rebuilt; the host has not listed it yet
+
 class MELVOXPanel {
  public:
   // OpenFrom: the host's origin (0..6) or OPEN_PLAYLISTFILE with Item the
@@ -46,6 +56,47 @@ class MELVOXPanel {
   int GetFindData(PluginPanelItem** pPanelItem, int* pItemsNumber, int OpMode);
   void UpdateItems();
   void RemoveEmptyItems();
+
+  // --- what the host asks of an open panel (the forwarding exports) ---
+  // The panel's description for the host, filled on every call (Info may be
+  // null): flags, title, key bar, view modes, information lines. Only while
+  // InfoRefresh is set are the information lines recomputed from the player;
+  // otherwise the call sends the player nothing. When the current song
+  // changed and its entry had no title, the entry takes one (from the titles
+  // cache or, while playing, the player's caption) and the panel is listed
+  // again and redrawn so the title shows: at once when the host called
+  // directly, else (before the first listing, or nested in another call of
+  // this plug-in) at the next event that may.
+  void GetOpenPluginInfo(OpenPluginInfo* Info);
+  // The host's panel events; always 0, so the host goes on with its own
+  // handling. FE_REDRAW places the cursor on the current song after a
+  // rebuild; FE_IDLE, and FE_REDRAW or FE_GOTFOCUS from a host that sends no
+  // idle events, keep the information lines current. Param is not used.
+  int ProcessEvent(int Event, void* Param);
+  // A key on the panel: Key is the virtual-key code, ControlState the PKF_*
+  // state. 1 = handled, the host does nothing more; 0 = the host runs its
+  // own command. The host's advance notice (PKF_PREPROCESS in Key) and its
+  // "no key" code 0x1001 return 0 and change nothing, so each key acts once.
+  // Keys that change the entries mark the next listing's work in the flags
+  // below and ask the host to update the panel with this panel's handle.
+  int ProcessKey(int Key, unsigned int ControlState);
+  // Files copied (Move 0) or moved (Move 1) onto the panel: the host's records
+  // with bare names, relative to the current folder; folders stand for all
+  // the files below them. They are appended to the player's playlist and
+  // become entries (with player's names, SetPlayerNameFromOem). 1 when any
+  // was added, 0 when none was (nothing changed). The host lists the panel
+  // afterwards.
+  int PutFiles(PluginPanelItem* PanelItem, int ItemsNumber, int Move, int OpMode);
+  // The results of the host's Find File (full paths, in result order) for a
+  // panel opened with OPEN_FINDLIST, before its first listing: they replace
+  // the player's playlist and the entries. 1 = the panel shows them; 0 =
+  // refused, and the host closes the instance again.
+  int SetFindList(const PluginPanelItem* PanelItem, int ItemsNumber);
+  // The control dialog, run by the constructor of an instance opened from the
+  // editor, the viewer or the first plug-ins-menu entry; returns when the
+  // dialog closes: the item that closed it, or -1 for Esc. Such an instance
+  // is no panel (ItemsMemory 0) and is destroyed right after.
+  int MELVOXcontrol();
 
   // --- store helpers ---
   // A new zeroed entry at the end of the store (ItemsNumber grows by one), or
@@ -100,6 +151,14 @@ class MELVOXPanel {
   int ItemsCapacity = 0;
   // The entries' player's names (ANSI), by UserData; emptied with the store.
   NamePool PlayerNames;
+  // 1 once a GetFindData handed the store to the host; ListedItems entries
+  // went with the last one.
+  int Listed = 0;
+  int ListedItems = 0;
+  // 1 = a title update (list again, redraw) waits for a moment that may send it.
+  int UpdatePending = 0;
+  // PanelClock() of the last recompute of the information lines.
+  DWORD LastInfoRefresh = 0;
 
  private:
   enum StoreResult { StoreOk, StoreNoMemory, StoreNoLock };
@@ -117,6 +176,19 @@ class MELVOXPanel {
   // the stopped player through the uncached songs (startTime from PanelClock).
   void TitlesFromCache();
   void FetchTitles(DWORD startTime);
+  // GetOpenPluginInfo's recompute of the information lines from the player.
+  void RefreshInfoLines();
+  // Gives the entry of the current song a title when it has none: from the
+  // titles cache, or from the caption while the player plays (status).
+  // True when the entry got one.
+  bool TitleCurrentSong(LRESULT status);
+  // Lists the panel again and redraws it (this panel's own handle), now when
+  // that is safe, else marks it pending; SendPendingUpdate sends a pending one
+  // when it may.
+  void RequestPanelUpdate();
+  void SendPendingUpdate();
+  // The cursor on the current song, when a rebuild asks for it (FE_REDRAW).
+  void PlaceCursorOnSong();
 };
 
 // Hundredths of a second since a fixed moment; the progress of a long title

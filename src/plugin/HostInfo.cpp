@@ -17,3 +17,8 @@ const char* GetMsg(int msgId) {
   const char* text = HostInfo.GetMsg(HostInfo.ModuleNumber, msgId);
   return text != nullptr ? text : "";
 }
+
+int HostControl(HANDLE hPlugin, int command, void* param) {
+  if (HostInfo.Control == nullptr) return 0;
+  return HostInfo.Control(hPlugin, command, param);
+}

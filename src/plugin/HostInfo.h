@@ -11,3 +11,6 @@ void TakeStartupInfo(const PluginStartupInfo* info);
 
 // The text of a message of the plug-in's language file.
 const char* GetMsg(int msgId);
+
+// The host's Control service, or 0 when the host gave none.
+int HostControl(HANDLE hPlugin, int command, void* param);

@@ -70,3 +70,22 @@ static_assert(MConfigViewModes == 81 && MViewStartMode == 90, "view-mode message
 static_assert(MTagFile == 98 && MWaitSavingPlaylist == 106, "tag and save messages");
 static_assert(MColName == 107 && MColTagGenre == 124, "column titles");
 static_assert(MGenreCount == 125 && MNoGenre == 126 && MGenreFirst == 127, "genre messages");
+
+// The genre names the language files hold, MGenreFirst onward.
+constexpr int kGenreNamesNumber = 148;
+
+// Messages after the last genre name, in file order, for texts the numbered
+// list above has no place for. New messages go at the end of this list (and
+// of every .lng file, each under its "// <name>" comment line).
+#define MELVOX_MORE_MESSAGES(X)                                                  \
+  /* a file the plug-in was asked to change could not be written */            \
+  X(MFileNotWritten)
+
+enum LangMoreMessage {
+  MMoreBefore = MGenreFirst + kGenreNamesNumber - 1,
+#define MELVOX_LANG_ENUM(name) name,
+  MELVOX_MORE_MESSAGES(MELVOX_LANG_ENUM)
+#undef MELVOX_LANG_ENUM
+};
+
+static_assert(MFileNotWritten == 275, "the messages after the genres start at 275");

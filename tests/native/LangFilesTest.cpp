@@ -24,6 +24,13 @@ const char* const kEnumNames[] = {
 #undef MELVOX_LANG_NAME
 };
 constexpr size_t kEnumCount = sizeof kEnumNames / sizeof kEnumNames[0];
+// The messages after the genre names.
+const char* const kMoreNames[] = {
+#define MELVOX_LANG_NAME(name) #name,
+    MELVOX_MORE_MESSAGES(MELVOX_LANG_NAME)
+#undef MELVOX_LANG_NAME
+};
+constexpr size_t kMoreCount = sizeof kMoreNames / sizeof kMoreNames[0];
 
 std::vector<std::string> ReadLines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -75,20 +82,24 @@ TEST_P(LangFiles, FollowTheMessageNumbering) {
   EXPECT_EQ(GetParam().firstLine, lines[0]);
 
   std::vector<LangMessageLine> messages = ReadMessages(lines);
-  ASSERT_GT(messages.size(), kEnumCount);
+  const size_t moreFirst = MGenreFirst + kGenreNamesNumber;
+  ASSERT_EQ(moreFirst + kMoreCount, messages.size());
   for (size_t n = 0; n < kEnumCount; ++n) {
     EXPECT_EQ(kEnumNames[n], messages[n].comment) << "message " << n;
   }
-  for (size_t n = kEnumCount; n < messages.size(); ++n) {
+  for (size_t n = kEnumCount; n < moreFirst; ++n) {
     EXPECT_EQ("genre " + std::to_string(n - MGenreFirst), messages[n].comment) << "message " << n;
+  }
+  EXPECT_EQ(static_cast<size_t>(MMoreBefore + 1), moreFirst);
+  for (size_t n = moreFirst; n < messages.size(); ++n) {
+    EXPECT_EQ(kMoreNames[n - moreFirst], messages[n].comment) << "message " << n;
+    EXPECT_FALSE(messages[n].text.empty()) << "message " << n;
   }
 
   // The genre count names exactly the genre lines that follow.
-  size_t genres = messages.size() - MGenreFirst;
-  EXPECT_EQ(std::to_string(genres), messages[MGenreCount].text);
-  EXPECT_EQ(148u, genres);
+  EXPECT_EQ(std::to_string(kGenreNamesNumber), messages[MGenreCount].text);
   EXPECT_EQ("Blues", messages[MGenreFirst].text);
-  EXPECT_EQ("Synthpop", messages.back().text);
+  EXPECT_EQ("Synthpop", messages[moreFirst - 1].text);
 
   for (size_t n = 0; n < messages.size(); ++n) {
     const std::string& text = messages[n].text;

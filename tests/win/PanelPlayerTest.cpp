@@ -9,7 +9,7 @@
 #include "SongFiles.h"
 #include "link/PlayerMessages.h"
 #include "TempDir.h"
-#include "panel/InfoLines.h"
+#include "control/InfoLines.h"
 #include "panel/TitlesCache.h"
 #include "plugin/DebugLog.h"
 #include "plugin/HostInfo.h"
@@ -191,7 +191,7 @@ TEST_F(PanelPlayerTest, EntriesTitlesTagColumnsAndNumbers) {
   EXPECT_EQ(3, cache_->Count);
   EXPECT_EQ(panel.Items[0].Description, panel.Items[3].Description);
   EXPECT_EQ(panel.Items[0].Owner, panel.Items[3].Owner);
-  EXPECT_EQ(3, panel.RedrawCountdown);
+  EXPECT_EQ(kCursorAwaitsListing, panel.RedrawCountdown);
   EXPECT_EQ(0, panel.ItemsVerified);
   EXPECT_STREQ("Message 56", InfoLines[kInfoLinePlayerVersion].Text);
   EXPECT_STREQ("2.50 (0x2050)", InfoLines[kInfoLinePlayerVersion].Data);

@@ -2,7 +2,7 @@
 
 #include "PanelFakes.h"
 #include "link/PlayerLink.h"
-#include "panel/InfoLines.h"
+#include "control/InfoLines.h"
 #include "panel/TitlesCache.h"
 #include "plugin/DebugLog.h"
 #include "plugin/LangMessages.h"

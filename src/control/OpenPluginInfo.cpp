@@ -1,0 +1,204 @@
+// The panel's description for the host (GetOpenPluginInfo) and the live
+// information lines it carries.
+#include "panel/MELVOXPanel.h"
+
+#include "control/InfoLines.h"
+#include "control/Marquee.h"
+#include "link/PlayerMessages.h"
+#include "link/PlayerVersion.h"
+#include "panel/PlaylistText.h"
+#include "panel/TitlesCache.h"
+#include "plugin/CallDepth.h"
+#include "plugin/DebugLog.h"
+#include "plugin/HostInfo.h"
+#include "plugin/LangMessages.h"
+#include "plugin/Options.h"
+#include "plugin/TextBuffer.h"
+#include "plugin/ViewModes.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+// IPC_ISPLAYING answers.
+constexpr LRESULT kStopped = 0;
+constexpr LRESULT kPlaying = 1;
+constexpr LRESULT kPaused = 3;
+// IPC_GETINFO arguments.
+constexpr WPARAM kInfoSampleRate = 0;
+constexpr WPARAM kInfoBitRate = 1;
+constexpr WPARAM kInfoChannels = 2;
+constexpr size_t kSongLengthTextSize = 15;
+
+// Flags every panel of the plug-in has: filter and sort groups, real file
+// names (the host's own F3/F4/F5 work on the songs), names without paths.
+constexpr DWORD kAlwaysFlags = OPIF_USEFILTER | OPIF_USESORTGROUPS | OPIF_REALNAMES | OPIF_SHOWNAMESONLY;
+
+const char kFormat[] = "MELVOX";
+const char kPanelTitle[] = " MELVOX ";
+const char kUnknown[] = "???";
+
+void SetData(int line, const char* text) {
+  CopyText(InfoLines[line].Data, sizeof InfoLines[line].Data, text);
+}
+
+int StatusMessage(LRESULT status) {
+  switch (status) {
+    case kStopped: return MInfoStopped;
+    case kPlaying: return MInfoPlaying;
+    case kPaused: return MInfoPaused;
+    default: return MInfoUnknownStatus;
+  }
+}
+
+const void* AsHandle(const void* p) { return p; }
+
+}  // namespace
+
+void MELVOXPanel::GetOpenPluginInfo(OpenPluginInfo* Info) {
+  if (Info != nullptr) {
+    // Fields this panel does not use get null or 0, not the host's bytes.
+    memset(Info, 0, sizeof *Info);
+    Info->StructSize = sizeof *Info;
+    Info->Flags = kAlwaysFlags | (Opt.AddDots ? static_cast<DWORD>(OPIF_ADDDOTS) : 0u) |
+                  (Opt.UseHighLighting ? static_cast<DWORD>(OPIF_USEHIGHLIGHTING) : 0u) |
+                  (Opt.UseAttrHighLighting ? static_cast<DWORD>(OPIF_USEATTRHIGHLIGHTING) : 0u);
+    Info->CurDir = "";
+    Info->Format = kFormat;
+    Info->PanelTitle = kPanelTitle;
+    Info->InfoLines = InfoLines;
+    Info->InfoLinesNumber = kInfoLinesNumber;
+    Info->PanelModesArray = PanelModes;
+    Info->PanelModesNumber = static_cast<int>(kPanelModesNumber);
+    Info->StartPanelMode = Opt.StartPanelMode;
+    Info->StartSortMode = SM_UNSORTED;
+    Info->KeyBar = &KeyBar;
+  }
+  // The host asks several times per redraw: without a refresh asked for,
+  // the player is not bothered at all.
+  if (InfoRefresh == 0) return;
+  RefreshInfoLines();
+}
+
+void MELVOXPanel::RefreshInfoLines() {
+  LastInfoRefresh = PanelClock();
+  MarqueeStep(InfoLines[kInfoLineTitle].Text, sizeof InfoLines[kInfoLineTitle].Text, &InfoMarquee);
+
+  if (!FindPlayer()) {
+    for (int line = kInfoLinePlayerVersion; line < kInfoLinesNumber; ++line) SetData(line, kUnknown);
+    InfoRefresh = 0;
+    return;
+  }
+  if (InfoLines[kInfoLinePlayerVersion].Data[0] == '?') {
+    InfoPanelLine& version = InfoLines[kInfoLinePlayerVersion];
+    FormatPlayerVersion(PlayerVersion, version.Data, sizeof version.Data);
+  }
+
+  LRESULT status = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
+  SetData(kInfoLineStatus, GetMsg(StatusMessage(status)));
+  int length = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH));
+  InfoPanelLine& count = InfoLines[kInfoLineListLength];
+  FormatText(count.Data, sizeof count.Data, "%i", length);
+  if (length == 0) {
+    for (int line = kInfoLinePosition; line < kInfoLinesNumber; ++line) SetData(line, "");
+    InfoRefresh = 0;
+    return;
+  }
+
+  int previous = Song;
+  Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETLISTPOS)) + 1;
+  InfoPanelLine& position = InfoLines[kInfoLinePosition];
+  FormatText(position.Data, sizeof position.Data, "%i", Song);
+  // A Song outside the store names no entry.
+  if (Song != previous && Song >= 1 && Song <= ItemsNumber && Items != nullptr) {
+    if (TitleCurrentSong(status)) RequestPanelUpdate();
+  }
+  // The length always belongs to the song now playing, also right after a
+  // change of song.
+  FormatSongLength(InfoLines[kInfoLineSongLength].Data);
+
+  if (status == kPlaying || status == kPaused) {
+    bool mono = SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoChannels) == 1;
+    SetData(kInfoLineChannels, GetMsg(mono ? MInfoMono : MInfoStereo));
+    InfoPanelLine& rate = InfoLines[kInfoLineSampleRate];
+    FormatText(rate.Data, sizeof rate.Data, "%i kHz",
+               static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoSampleRate)));
+    InfoPanelLine& bits = InfoLines[kInfoLineBitRate];
+    FormatText(bits.Data, sizeof bits.Data, "%i kBps",
+               static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoBitRate)));
+  } else {
+    SetData(kInfoLineChannels, kUnknown);
+    SetData(kInfoLineSampleRate, "??? kHz");
+    SetData(kInfoLineBitRate, "??? kBps");
+  }
+  InfoRefresh = 0;
+}
+
+bool MELVOXPanel::TitleCurrentSong(LRESULT status) {
+  PluginPanelItem* item = &Items[Song - 1];
+  if (item->Description != nullptr && item->Description[0] != '\0') return false;
+
+  TitleEntry* cached =
+      TitlesCacheObject != nullptr ? TitlesCacheObject->FindTitle(item->FindData.cFileName) : nullptr;
+  if (cached != nullptr) {
+    item->Description = cached->Title;
+    item->Owner = cached->Length;
+    return true;
+  }
+  if (status != kPlaying) return false;
+
+  int captionLength = GetWindowTextLengthA(PlayerWindow);
+  if (captionLength <= 0) return false;
+  size_t captionSize = static_cast<size_t>(captionLength) + 2;
+  char* caption = static_cast<char*>(malloc(captionSize));
+  if (caption == nullptr) return false;
+  int got = GetWindowTextA(PlayerWindow, caption, static_cast<int>(captionSize));
+  size_t start = 0;
+  size_t titleLength = 0;
+  bool titled = false;
+  if (got > 0 && FindCaptionTitle(caption, static_cast<size_t>(got), kPlayingCaptionSuffix, &start,
+                                  &titleLength) == CaptionTitle) {
+    char* title = static_cast<char*>(malloc(titleLength + 1));
+    char* songLength = static_cast<char*>(malloc(kSongLengthTextSize));
+    if (title != nullptr && songLength != nullptr) {
+      memcpy(title, caption + start, titleLength);
+      title[titleLength] = '\0';
+      CharToOemA(title, title);
+      FormatSongLength(songLength);
+      DebugLog << "\nMELVOXPanel::GetOpenPluginInfo: handle=" << AsHandle(this)
+               << "\nMELVOXPanel::GetOpenPluginInfo: Play file title: \"" << title << "\""
+               << LogFlush;
+      // The cache owns both texts from here on; the entry keeps what it holds.
+      CachedTitle kept = CacheTitle(TitlesCacheObject, item->FindData.cFileName, title, songLength);
+      item->Description = kept.Title;
+      item->Owner = kept.Length;
+      titled = kept.Title != nullptr;
+    } else {
+      free(title);
+      free(songLength);
+    }
+  }
+  free(caption);
+  return titled;
+}
+
+void MELVOXPanel::RequestPanelUpdate() {
+  // Listing the panel again from inside another call of this plug-in (the
+  // host asks for the description inside FCTL_UPDATEPANEL, FCTL_REDRAWPANEL
+  // and FCTL_GETPANELINFO) would re-enter the host's panel code; before the
+  // first listing there is nothing to update yet.
+  if (NestedInPluginCall() || Listed == 0) {
+    UpdatePending = 1;
+    return;
+  }
+  UpdatePending = 0;
+  // This panel by its own handle: INVALID_HANDLE_VALUE would be the active
+  // panel, which may be the other one. The update does not repaint.
+  HostControl(this, FCTL_UPDATEPANEL, reinterpret_cast<void*>(1));
+  HostControl(this, FCTL_REDRAWPANEL, nullptr);
+}
+
+void MELVOXPanel::SendPendingUpdate() {
+  if (UpdatePending != 0) RequestPanelUpdate();
+}

@@ -1,3 +1,0 @@
-#include "panel/InfoLines.h"
-
-InfoPanelLine InfoLines[kInfoLinesNumber];
