@@ -379,6 +379,11 @@ TEST_F(HostPanel, ViewModeColumnsAndModifiers) {
   std::string panel = host_->RenderPanel();
   EXPECT_NE(std::string::npos, panel.find("> |-file-name-that-does-not-fit.mp3|file |\n")) << panel;
   EXPECT_NE(std::string::npos, panel.find("  |              Name              |     |\n")) << panel;
+  // "LN,,Z": three columns, the empty middle one titled and drawn blank.
+  host_->SetViewMode(3);
+  panel = host_->RenderPanel();
+  EXPECT_NE(std::string::npos, panel.find("  | # |Name|            Notes            |\n")) << panel;
+  EXPECT_NE(std::string::npos, panel.find("> |  1|    |file                         |\n")) << panel;
 }
 
 TEST_F(HostPanel, CommandLineAndOtherPanelFolder) {

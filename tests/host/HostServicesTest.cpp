@@ -437,11 +437,40 @@ int WINAPI GetFindData(HANDLE, PluginPanelItem** items, int* count, int) {
 }
 void WINAPI GetOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
   EXPECT_EQ(0, info->StructSize) << "the plug-in sets StructSize";
+  memset(info, 0, sizeof *info);
   info->StructSize = sizeof *info;
   info->PanelTitle = " Direct ";
 }
 
+// Fills only what it cares about, as a careless plug-in does.
+void WINAPI CarelessOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
+  info->StructSize = sizeof *info;
+  info->Flags = 0;
+  info->CurDir = "";
+  info->Format = "";
+  info->PanelTitle = " Careless ";
+}
+
 }  // namespace direct
+
+TEST(HostChecks, RecordFieldsLeftAsTheHostsBytesFail) {
+  std::vector<std::string> seen;
+  {
+    Host host(Collecting(&seen));
+    farhost::Exports e;
+    e.OpenPlugin = direct::OpenPlugin;
+    e.ClosePlugin = direct::ClosePlugin;
+    e.GetFindData = direct::GetFindData;
+    e.GetOpenPluginInfo = direct::CarelessOpenPluginInfo;
+    host.AttachPlugin(e);
+    ASSERT_TRUE(host.OpenFromDisksMenu(0));
+    EXPECT_EQ(" Careless ", host.RenderTitle()) << "the fields it set are read";
+  }
+  EXPECT_TRUE(Mentions(seen, "GetOpenPluginInfo left HostFile as the host's bytes"));
+  EXPECT_TRUE(Mentions(seen, "GetOpenPluginInfo left KeyBar as the host's bytes"));
+  EXPECT_FALSE(Mentions(seen, "left PanelTitle"));
+  direct::closed = 0;
+}
 
 TEST(HostDirectLink, LinkedEntryPointsDriveTheFlows) {
   {

@@ -236,6 +236,12 @@ class Host {
   bool OpenFromPluginsMenu(int item);
   bool OpenFromCommandLine(const std::string& command);  // text after the prefix
   bool OpenFromShortcut(const std::string& shortcutData);
+  // The plug-ins menu (F11) inside the editor or the viewer: OpenPlugin with
+  // OPEN_EDITOR / OPEN_VIEWER and the item. No panel can open there: a
+  // handle the plug-in returns is a failure (and is closed again). True when
+  // the plug-in returned INVALID_HANDLE_VALUE.
+  bool OpenFromEditor(int item = 0);
+  bool OpenFromViewer(int item = 0);
   // Find File's "Panel" button: OpenPlugin(OPEN_FINDLIST) of each plug-in that
   // exports SetFindList, in DLL file-name order, until one returns a handle;
   // then SetFindList with these real files (full paths) before the listing.
@@ -304,6 +310,12 @@ class Host {
   std::string RenderTitle(Side side = Side::Active) const;
   std::string RenderKeyBar(unsigned state = 0) const;  // PKF_CONTROL/ALT/SHIFT group
   std::string RenderInfoPanel() const;  // info lines of the active plug-in panel
+  // The plug-in's entries in the host's disks menu, plug-ins menu and
+  // configuration menu, as GetPluginInfo gives them now, with its flags.
+  std::string RenderPluginInfo();
+  // What the last GetOpenPluginInfo of the active plug-in panel answered
+  // besides the screen: flags, format, folder, start modes, counts.
+  std::string RenderOpenInfo() const;
   // Message boxes still on screen (drawn without buttons, screen not yet restored).
   std::string RenderVisibleMessages() const;
 

@@ -23,12 +23,14 @@ bool PluginInfoOf(Host::Impl& h, PluginInfo* info) {
     PluginInfo record;
     unsigned char bytes[sizeof(PluginInfo) + 16];
   } given;
-  memset(&given, 0, sizeof given);
-  // StructSize 0 from the 1.x host: the plug-in sets it.
-  if (h.Later()) given.record.StructSize = kLaterPluginInfoSize;
+  // The host's bytes, StructSize 0 from the 1.x host: the plug-in sets it.
+  FillWithHostBytes(&given, sizeof given);
+  given.record.StructSize = h.Later() ? kLaterPluginInfoSize : 0;
   h.Enter(p, nullptr, "GetPluginInfo", "StructSize=" + std::to_string(given.record.StructSize));
   p.exports.GetPluginInfo(&given.record);
   h.Leave();
+  CheckFilled(h, "GetPluginInfo", &given.record, kPluginInfoFields,
+              sizeof kPluginInfoFields / sizeof kPluginInfoFields[0]);
   *info = given.record;
   return true;
 }
@@ -86,6 +88,76 @@ bool Host::OpenFromCommandLine(const std::string& command) {
 
 bool Host::OpenFromShortcut(const std::string& shortcutData) {
   return OpenWithText(*impl_, OPEN_SHORTCUT, "OPEN_SHORTCUT", shortcutData, "shortcut");
+}
+
+namespace {
+
+bool OpenOutsidePanels(Host::Impl& h, int openFrom, int item, const char* originName) {
+  PluginSlot& p = h.Primary();
+  if (!p.exports.OpenPlugin) {
+    h.Fail("the plug-in exports no OpenPlugin");
+    return false;
+  }
+  HANDLE handle = h.CallOpenPlugin(p, openFrom, item, std::string(originName) + " " + std::to_string(item));
+  if (handle == INVALID_HANDLE_VALUE) return true;
+  h.Fail(std::string("OpenPlugin ") + originName + " returned a panel handle; no panel opens there");
+  if (handle) h.CallClosePlugin(p, handle);
+  return false;
+}
+
+std::string Joined(const char* const* texts, int count) {
+  std::string line;
+  for (int i = 0; texts && i < count; ++i) line += std::string(i ? " | " : "") + (texts[i] ? texts[i] : "(null)");
+  return line;
+}
+
+}  // namespace
+
+bool Host::OpenFromEditor(int item) { return OpenOutsidePanels(*impl_, OPEN_EDITOR, item, "OPEN_EDITOR"); }
+bool Host::OpenFromViewer(int item) { return OpenOutsidePanels(*impl_, OPEN_VIEWER, item, "OPEN_VIEWER"); }
+
+std::string Host::RenderPluginInfo() {
+  Impl& h = *impl_;
+  PluginInfo info;
+  if (!PluginInfoOf(h, &info)) return "no GetPluginInfo\n";
+  std::string out = "StructSize " + std::to_string(info.StructSize) + ", flags";
+  static const struct { DWORD flag; const char* name; } flags[] = {
+      {PF_PRELOAD, "PF_PRELOAD"}, {PF_DISABLEPANELS, "PF_DISABLEPANELS"}, {PF_EDITOR, "PF_EDITOR"}, {PF_VIEWER, "PF_VIEWER"}};
+  for (const auto& f : flags)
+    if (info.Flags & f.flag) out += std::string(" ") + f.name;
+  out += "\ndisks menu:";
+  for (int i = 0; info.DiskMenuStrings && i < info.DiskMenuStringsNumber; ++i) {
+    int digit = info.DiskMenuNumbers ? info.DiskMenuNumbers[i] : 0;
+    out += std::string(" ") + (digit > 0 && digit <= 9 ? std::to_string(digit) : std::string("-")) + " " +
+           (info.DiskMenuStrings[i] ? info.DiskMenuStrings[i] : "(null)");
+  }
+  out += "\nplug-ins menu: " + Joined(info.PluginMenuStrings, info.PluginMenuStringsNumber);
+  out += "\nconfiguration menu: " + Joined(info.PluginConfigStrings, info.PluginConfigStringsNumber);
+  out += std::string("\ncommand prefix: ") + (info.CommandPrefix ? info.CommandPrefix : "none") + "\n";
+  return out;
+}
+
+std::string Host::RenderOpenInfo() const {
+  const Impl& h = *impl_;
+  const Panel& p = h.panels[static_cast<size_t>(h.active)];
+  if (p.kind != Panel::Plugin) return "no plug-in panel\n";
+  const OpenInfoCopy& info = p.info;
+  std::string out = "StructSize " + std::to_string(info.structSize) + ", flags";
+  static const struct { DWORD flag; const char* name; } flags[] = {
+      {OPIF_USEFILTER, "USEFILTER"}, {OPIF_USESORTGROUPS, "USESORTGROUPS"}, {OPIF_USEHIGHLIGHTING, "USEHIGHLIGHTING"},
+      {OPIF_ADDDOTS, "ADDDOTS"}, {OPIF_RAWSELECTION, "RAWSELECTION"}, {OPIF_REALNAMES, "REALNAMES"},
+      {OPIF_SHOWNAMESONLY, "SHOWNAMESONLY"}, {OPIF_USEATTRHIGHLIGHTING, "USEATTRHIGHLIGHTING"}};
+  for (const auto& f : flags)
+    if (info.flags & f.flag) out += std::string(" ") + f.name;
+  out += "\nformat " + Quote(info.format.c_str()) + ", folder " + Quote(info.curDir.c_str()) + ", title " +
+         Quote(info.title.c_str());
+  std::string startMode = info.startPanelMode >= '0' && info.startPanelMode <= '9'
+                              ? std::string(1, static_cast<char>(info.startPanelMode))
+                              : std::to_string(info.startPanelMode);
+  out += "\nstart view mode " + startMode + ", sort " + SortName(info.startSortMode) +
+         (info.startSortOrder ? " reversed" : "") + ", " + std::to_string(info.infoLines.size()) + " info lines, " +
+         std::to_string(info.modes.size()) + " view modes\n";
+  return out;
 }
 
 bool Host::OpenFindList(const std::vector<std::string>& files) {

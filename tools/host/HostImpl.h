@@ -5,6 +5,7 @@
 #include "FarHost.h"
 
 #include <array>
+#include <cstddef>
 #include <deque>
 #include <map>
 #include <memory>
@@ -13,9 +14,6 @@
 #include <vector>
 
 namespace farhost {
-
-// Events of the host's ABI that the plug-in's declarations leave out.
-enum : int { kEventGotFocus = 6, kEventKillFocus = 7 };
 
 // Deep copy of what GetOpenPluginInfo answered: the plug-in may change or free
 // its texts between calls.
@@ -250,6 +248,40 @@ struct Host::Impl {
   // plug-in panel on the active side below the new one.
   bool EnterFile(const std::string& path, bool onTop);
 };
+
+// Records the host hands to the plug-in to fill (GetPluginInfo,
+// GetOpenPluginInfo) come with the host's own bytes in them, this one
+// repeated; a field still holding them afterwards was left unset.
+const unsigned char kHostByte = 0xA5;
+struct RecordField {
+  const char* name;
+  size_t offset, size;
+};
+#define FARHOST_FIELD(Record, name) {#name, offsetof(Record, name), sizeof(static_cast<Record*>(nullptr)->name)}
+const RecordField kOpenInfoFields[] = {
+    FARHOST_FIELD(OpenPluginInfo, StructSize), FARHOST_FIELD(OpenPluginInfo, Flags),
+    FARHOST_FIELD(OpenPluginInfo, HostFile), FARHOST_FIELD(OpenPluginInfo, CurDir),
+    FARHOST_FIELD(OpenPluginInfo, Format), FARHOST_FIELD(OpenPluginInfo, PanelTitle),
+    FARHOST_FIELD(OpenPluginInfo, InfoLines), FARHOST_FIELD(OpenPluginInfo, InfoLinesNumber),
+    FARHOST_FIELD(OpenPluginInfo, DescrFiles), FARHOST_FIELD(OpenPluginInfo, DescrFilesNumber),
+    FARHOST_FIELD(OpenPluginInfo, PanelModesArray), FARHOST_FIELD(OpenPluginInfo, PanelModesNumber),
+    FARHOST_FIELD(OpenPluginInfo, StartPanelMode), FARHOST_FIELD(OpenPluginInfo, StartSortMode),
+    FARHOST_FIELD(OpenPluginInfo, StartSortOrder), FARHOST_FIELD(OpenPluginInfo, KeyBar),
+    FARHOST_FIELD(OpenPluginInfo, ShortcutData),
+};
+const RecordField kPluginInfoFields[] = {
+    FARHOST_FIELD(PluginInfo, StructSize), FARHOST_FIELD(PluginInfo, Flags),
+    FARHOST_FIELD(PluginInfo, DiskMenuStrings), FARHOST_FIELD(PluginInfo, DiskMenuNumbers),
+    FARHOST_FIELD(PluginInfo, DiskMenuStringsNumber), FARHOST_FIELD(PluginInfo, PluginMenuStrings),
+    FARHOST_FIELD(PluginInfo, PluginMenuStringsNumber), FARHOST_FIELD(PluginInfo, PluginConfigStrings),
+    FARHOST_FIELD(PluginInfo, PluginConfigStringsNumber), FARHOST_FIELD(PluginInfo, CommandPrefix),
+};
+#undef FARHOST_FIELD
+void FillWithHostBytes(void* record, size_t size);
+bool LeftAsHostBytes(const void* field, size_t size);
+// A failure for every field of record still holding the host's bytes; such a
+// field is zeroed, so the host reads it as none.
+void CheckFilled(Host::Impl& h, const char* call, void* record, const RecordField* fields, size_t count);
 
 // Shared text helpers.
 // Copies src into a fixed field of dstSize bytes, cut to fit, always terminated.

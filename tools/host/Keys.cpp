@@ -156,8 +156,8 @@ void Host::Impl::SwitchSides() {
   Panel& from = ActivePanel();
   active = 1 - active;
   Panel& to = ActivePanel();
-  CallProcessEvent(from, kEventKillFocus, nullptr);
-  CallProcessEvent(to, kEventGotFocus, nullptr);
+  CallProcessEvent(from, FE_KILLFOCUS, nullptr);
+  CallProcessEvent(to, FE_GOTFOCUS, nullptr);
 }
 
 void Host::Impl::HostCommand(Panel& panel, int vk, unsigned state, const std::string* moveTarget) {

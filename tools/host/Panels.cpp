@@ -114,6 +114,25 @@ int CompareRows(int mode, const PanelRow& a, const PanelRow& b) {
 
 }  // namespace
 
+void FillWithHostBytes(void* record, size_t size) { memset(record, kHostByte, size); }
+
+bool LeftAsHostBytes(const void* field, size_t size) {
+  const unsigned char* bytes = static_cast<const unsigned char*>(field);
+  for (size_t i = 0; i < size; ++i)
+    if (bytes[i] != kHostByte) return false;
+  return size > 0;
+}
+
+void CheckFilled(Host::Impl& h, const char* call, void* record, const RecordField* fields, size_t count) {
+  unsigned char* bytes = static_cast<unsigned char*>(record);
+  for (size_t i = 0; i < count; ++i) {
+    if (!LeftAsHostBytes(bytes + fields[i].offset, fields[i].size)) continue;
+    h.Fail(std::string(call) + " left " + fields[i].name + " as the host's bytes");
+    // Read as none from here on: the host would have followed garbage.
+    memset(bytes + fields[i].offset, 0, fields[i].size);
+  }
+}
+
 const char* SortName(int mode) {
   static const char* const names[] = {"default", "unsorted", "name", "ext", "mtime", "ctime",
                                       "atime", "size", "descr", "owner", "packed", "links"};
@@ -123,7 +142,7 @@ const char* SortName(int mode) {
 std::string EventName(int event) {
   static const char* const names[] = {"FE_CHANGEVIEWMODE", "FE_REDRAW", "FE_IDLE", "FE_CLOSE",
                                       "FE_BREAK", "FE_COMMAND", "FE_GOTFOCUS", "FE_KILLFOCUS"};
-  return event >= 0 && event <= kEventKillFocus ? names[event] : "event " + std::to_string(event);
+  return event >= 0 && event <= FE_KILLFOCUS ? names[event] : "event " + std::to_string(event);
 }
 
 namespace {
@@ -236,11 +255,16 @@ void Host::Impl::ReadOpenInfo(Panel& panel) {
   PluginSlot& plugin = *panel.plugin;
   HANDLE handle = panel.handle;
   OpenPluginInfo opi;
-  memset(&opi, 0, sizeof opi);  // StructSize 0: the plug-in sets it
+  // The record holds whatever the host's memory held (StructSize 0): a field
+  // the plug-in leaves alone is garbage to the host.
+  FillWithHostBytes(&opi, sizeof opi);
+  opi.StructSize = 0;
   Enter(plugin, handle, "GetOpenPluginInfo", "");
   plugin.exports.GetOpenPluginInfo(handle, &opi);
   Leave();
   if (!IsOpen(panel, handle)) return;
+  CheckFilled(*this, "GetOpenPluginInfo", &opi, kOpenInfoFields,
+              sizeof kOpenInfoFields / sizeof kOpenInfoFields[0]);
   OpenInfoCopy c;
   c.structSize = opi.StructSize;
   c.flags = opi.Flags;
@@ -477,7 +501,7 @@ bool Host::Impl::OpenPanel(PluginSlot* plugin, HANDLE handle, const char* how, b
   panel.reverse = false;
   panel.info = OpenInfoCopy();
   panel.painted = false;
-  if (gotFocus) CallProcessEvent(panel, kEventGotFocus, nullptr);
+  if (gotFocus) CallProcessEvent(panel, FE_GOTFOCUS, nullptr);
   if (!IsOpen(panel, handle)) return false;
   if (!ListPanel(panel, false, kOpeningInfoCalls, false)) {
     // A panel whose first listing fails is not shown.

@@ -134,14 +134,19 @@ std::string CellLine(const PanelRow* r, const std::vector<std::string>& types, c
 
 size_t ModeColumns(const std::string& list, std::vector<std::string>* out) {
   out->clear();
-  std::string token;
-  for (char c : list + ",") {
-    if (c == ',' || c == ' ') {
-      if (!token.empty()) out->push_back(token);
-      token.clear();
-    } else {
-      token += c;
-    }
+  // The host makes one column of every comma-separated field, an empty one
+  // too ("LN,,Z" is three columns, the middle one blank); blanks around a
+  // field are not part of it. A list of nothing but blanks has no columns.
+  if (list.find_first_not_of(" \t") == std::string::npos) return 0;
+  size_t pos = 0;
+  for (;;) {
+    size_t end = list.find(',', pos);
+    std::string field = list.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+    size_t first = field.find_first_not_of(" \t");
+    size_t last = field.find_last_not_of(" \t");
+    out->push_back(first == std::string::npos ? std::string() : field.substr(first, last - first + 1));
+    if (end == std::string::npos) break;
+    pos = end + 1;
   }
   return out->size();
 }

@@ -9,11 +9,14 @@
 //   size <width> <height>    screen size (80 25)
 //   host 1.x|later           which real host to behave as (1.x)
 //   numpad on|off            navigation keys reach the plug-in as numpad codes
+//   registry <subkey> <name> <value>   a value below the host's RootKey, written
+//                            before the plug-in loads (a number: REG_DWORD, else REG_SZ)
 // Actions:
 //   load <dll>                          load the plug-in (if not given on the command line)
 //   passive files <dir> | info | qview  what the other panel shows
 //   open disks [n] | plugins <n> | cmd <text> | shortcut <text>
 //   open find <file>... | file <path>   Find File result list / Enter on a file
+//   open editor [n] | viewer [n]        the plug-ins menu inside the editor / viewer
 //   configure <n>
 //   answer message <button>|esc
 //   answer menu <item>|esc [break <k>]
@@ -28,6 +31,8 @@
 //   delete            moveto <dir>      F8 / F6 on the plug-in panel
 //   idle   wait <seconds>   redraw   update [keep|drop]   tab   close   exit
 //   print panel [passive] | info | keybar [ctrl|alt|shift] | title | messages | cmdline
+//   print plugininfo                    the plug-in's menu entries (GetPluginInfo)
+//   print openinfo                      flags, format and start modes of the active panel
 //   print calls                         the calls since the last "print calls" (without GetMsg)
 //   print host                          what the host did itself since the last "print host"
 //   print log <file>                    the lines a file got since the last look at it
@@ -105,9 +110,15 @@ int SortModeOf(const std::string& name) {
   return -1;
 }
 
+bool IsNumber(const std::string& text) {
+  int value = 0;
+  return ToInt(text, &value);
+}
+
 class Runner {
  public:
-  Runner(const std::string& plugin, std::string* out) : plugin_(plugin), out_(out) {}
+  Runner(const std::string& plugin, std::string* out, const ScriptExtension& extension)
+      : plugin_(plugin), out_(out), extension_(extension) {}
 
   int Run(const std::string& script) {
     size_t pos = 0;
@@ -142,6 +153,7 @@ class Runner {
     options_.onFailure = [this](const std::string& text) { *out_ += "!! " + text + "\n"; };
     options_.transcript = [this](const std::string& text) { *out_ += text; };
     host_.reset(new Host(options_));
+    for (const RegistryValue& v : registry_) WriteRegistry(v);
     if (!plugin_.empty()) host_->LoadPlugin(plugin_);
   }
 
@@ -163,6 +175,7 @@ class Runner {
     if (cmd == "host" && n == 2 && !host_ && (w[1] == "later" || w[1] == "1.x"))
       return options_.laterHost = w[1] == "later", true;
     if (cmd == "numpad" && n == 2 && !host_) return options_.numpadKeys = w[1] == "on", true;
+    if (cmd == "registry" && n == 4 && !host_) return registry_.push_back({w[1], w[2], w[3]}), true;
     if (cmd == "load" && n == 2) {
       if (!host_) {
         plugin_ = w[1];
@@ -245,7 +258,30 @@ class Runner {
       *out_ += h.CheckBalanced() ? std::string("balanced\n") : std::string("not balanced\n");
       return true;
     }
-    return false;
+    return extension_ && extension_(h, w, out_);
+  }
+
+  struct RegistryValue {
+    std::string subkey, name, value;
+  };
+
+  void WriteRegistry(const RegistryValue& v) {
+    std::string key = host_->RootKey() + "\\" + v.subkey;
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS) {
+      Error("registry: cannot create " + key);
+      return;
+    }
+    int number = 0;
+    if (IsNumber(v.value) && ToInt(v.value, &number)) {
+      DWORD data = static_cast<DWORD>(number);
+      RegSetValueExA(handle, v.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    } else {
+      RegSetValueExA(handle, v.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.value.c_str()),
+                     static_cast<DWORD>(v.value.size() + 1));
+    }
+    RegCloseKey(handle);
   }
 
   bool Open(const std::vector<std::string>& w) {
@@ -259,6 +295,12 @@ class Runner {
     else if (how == "shortcut" && w.size() == 3) opened = h.OpenFromShortcut(w[2]);
     else if (how == "find") opened = h.OpenFindList(std::vector<std::string>(w.begin() + 2, w.end()));
     else if (how == "file" && w.size() == 3) opened = h.OpenFile(w[2]);
+    else if ((how == "editor" || how == "viewer") && w.size() <= 3) {
+      int item = w.size() == 3 && ToInt(w[2], &a) ? a : 0;
+      bool refused = how == "editor" ? h.OpenFromEditor(item) : h.OpenFromViewer(item);
+      *out_ += refused ? "no panel (as it must be)\n" : "a panel handle was returned\n";
+      return true;
+    }
     else return false;
     *out_ += opened ? "panel opened\n" : "no panel opened\n";
     return true;
@@ -311,6 +353,10 @@ class Runner {
       *out_ += h.RenderKeyBar(state);
     } else if (what == "title") {
       *out_ += h.RenderTitle() + "\n";
+    } else if (what == "plugininfo" && w.size() == 2) {
+      *out_ += h.RenderPluginInfo();
+    } else if (what == "openinfo" && w.size() == 2) {
+      *out_ += h.RenderOpenInfo();
     } else if (what == "messages") {
       *out_ += h.RenderVisibleMessages();
     } else if (what == "cmdline") {
@@ -375,6 +421,8 @@ class Runner {
 
   std::string plugin_;
   std::string* out_;
+  ScriptExtension extension_;
+  std::vector<RegistryValue> registry_;
   Options options_;
   std::unique_ptr<Host> host_;
   int errors_ = 0;
@@ -418,8 +466,9 @@ bool ParseKeyName(const std::string& name, int* vk, unsigned* state) {
   return false;
 }
 
-int RunScript(const std::string& script, const std::string& pluginPath, std::string* out) {
-  Runner runner(pluginPath, out);
+int RunScript(const std::string& script, const std::string& pluginPath, std::string* out,
+              const ScriptExtension& extension) {
+  Runner runner(pluginPath, out, extension);
   return runner.Run(script);
 }
 

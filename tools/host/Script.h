@@ -5,7 +5,9 @@
 
 #include "FarHost.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace farhost {
 
@@ -14,7 +16,15 @@ namespace farhost {
 // then (a "load" line does the same). Everything shown goes to *out.
 // Returns the number of failures: script errors plus the Host's failures,
 // including the end-of-run balance check.
-int RunScript(const std::string& script, const std::string& pluginPath, std::string* out);
+//
+// extension, when given, gets the words of every line the runner does not
+// know (a caller's own actions, such as driving a player stand-in) with the
+// running Host, and appends what it shows to *out; it returns false for a
+// line it does not know either.
+using ScriptExtension =
+    std::function<bool(Host& host, const std::vector<std::string>& words, std::string* out)>;
+int RunScript(const std::string& script, const std::string& pluginPath, std::string* out,
+              const ScriptExtension& extension = ScriptExtension());
 
 // Windows virtual-key code and PKF_* state of a key name such as "F4",
 // "Ctrl+F10", "Shift+Enter", "A", "0x41". False for an unknown name.

@@ -42,6 +42,7 @@ int WINAPI TmpGetFindData(HANDLE panel, PluginPanelItem** items, int* count, int
 }
 
 void WINAPI TmpGetOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
+  memset(info, 0, sizeof *info);
   info->StructSize = sizeof *info;
   info->Flags = OPIF_ADDDOTS | OPIF_REALNAMES | OPIF_SHOWNAMESONLY;
   info->PanelTitle = " Temporary panel ";

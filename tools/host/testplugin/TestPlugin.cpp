@@ -299,6 +299,7 @@ void WINAPI GetPluginInfo(PluginInfo* pi) {
   static int diskNumbers[1] = {3};
   static const char* menu[2];
   Log("GetPluginInfo StructSize=%d", pi->StructSize);
+  memset(pi, 0, sizeof *pi);
   disk[0] = M(MDisk);
   menu[0] = M(MPlugin);
   menu[1] = M(MControl);
@@ -403,10 +404,13 @@ int WINAPI GetFindData(HANDLE h, PluginPanelItem** items, int* count, int opMode
 void WINAPI GetOpenPluginInfo(HANDLE h, OpenPluginInfo* info) {
   Panel* p = static_cast<Panel*>(h);
   Log("GetOpenPluginInfo #%d StructSize=%d", p->number, info->StructSize);
+  memset(info, 0, sizeof *info);
   static char types0[] = "N", widths0[] = "0";
   static char types1[] = "LN,NO,Z", widths1[] = "3,0,0";
   static char types2[] = "NOR,C0", widths2[] = "0,5";
   static char types9[] = "LN,N,Z", widths9[] = "3,0,0";
+  // An empty field is a column of its own, as the host counts them.
+  static char types3[] = "LN,,Z", widths3[] = "3,4,0";
   static char statusTypes[] = "NO,Z", statusWidths[] = "0,0";
   for (PanelMode& m : Modes) {
     m.ColumnTypes = types0;
@@ -418,6 +422,7 @@ void WINAPI GetOpenPluginInfo(HANDLE h, OpenPluginInfo* info) {
   Modes[1] = {types1, widths1, Titles1, 0, 0, 0, 0, statusTypes, statusWidths, {0, 0}};
   Modes[2] = {types2, widths2, nullptr, 0, 0, 0, 0, nullptr, nullptr, {0, 0}};
   Modes[9] = {types9, widths9, Titles1, 1, 0, 0, 0, nullptr, nullptr, {0, 0}};
+  Modes[3] = {types3, widths3, Titles1, 0, 0, 0, 0, nullptr, nullptr, {0, 0}};
   (void)Titles2;
   Keys.Titles[3] = const_cast<char*>(M(MEditKey));
   Keys.Titles[7] = const_cast<char*>("");
