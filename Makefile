@@ -31,7 +31,7 @@ probe: deps
 # The shipped plug-in is always built for i686; the tests, the stand-ins and
 # the emulator go into one Windows tree only: two cores, CI time.
 configure: probe
-	@cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) -DMELVOX_SHIPPED_DLL=$(abspath $(WIN32))/src/melvox.dll >/dev/null
 	@if [ "$$(cat $(WINTEST_FILE))" = win32 ]; then \
 	  cmake -S . -B $(WIN32) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DMELVOX_TESTS=ON >/dev/null; \
 	else \

@@ -382,11 +382,14 @@ class Runner {
       size_t pos = shown;
       while (pos < text.size()) {
         size_t end = text.find('\n', pos);
-        if (end == std::string::npos) break;  // a line still being written
+        // A last line without its line end counts too (logs whose messages
+        // start with their line break never end in one); what the file gets
+        // later shows at the next look.
+        if (end == std::string::npos) end = text.size();
         std::string line = text.substr(pos, end - pos);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(line);
-        pos = end + 1;
+        pos = end < text.size() ? end + 1 : end;
       }
       shown = pos;
       *out_ += Collapsed(lines);

@@ -1,0 +1,260 @@
+#include "JourneyKit.h"
+
+#include "Script.h"
+#include "SongFiles.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+#ifndef MELVOX_DLL
+#error "MELVOX_DLL must name the built melvox.dll"
+#endif
+#ifndef MELVOX_LANG_DIR
+#error "MELVOX_LANG_DIR must name the built language files' folder"
+#endif
+
+namespace journey {
+
+namespace {
+
+const char kPlayerClass[] = "Winamp v1.x";
+const DWORD kSendTimeoutMs = 30000;
+const DWORD kStartTimeoutMs = 20000;
+// IPC codes and buttons the user's own actions on the player send.
+const LPARAM kIpcDelete = 101;
+const LPARAM kIpcSetPlaylistPos = 121;
+const WORD kPrevious = 40044, kPlay = 40045, kPause = 40046, kStop = 40047, kNext = 40048;
+
+const char* const kShippedFiles[] = {"melvoxEng.lng", "melvoxRus.lng", "melvoxEng.hlf", "melvoxRus.hlf"};
+
+void CopyOrThrow(const std::string& from, const std::string& to) {
+  if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("cannot copy " + from + " to " + to);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  if (from.empty()) return text;
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+// Every "<prefix><rest of a token>" becomes "<prefix><placeholder>"; the
+// token ends at a character outside allowed (null: at the end of the line).
+std::string ReplacedTokens(std::string text, const std::string& prefix, const char* allowed,
+                           const std::string& placeholder) {
+  for (size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at + 1)) {
+    size_t start = at + prefix.size();
+    size_t end = allowed ? text.find_first_not_of(allowed, start) : text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    text.replace(start, end - start, placeholder);
+  }
+  return text;
+}
+
+// The running player's window, whoever started it.
+HWND PlayerWindow() { return FindWindowA(kPlayerClass, nullptr); }
+
+LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND window = PlayerWindow();
+  DWORD_PTR result = 0;
+  if (!window || !SendMessageTimeoutA(window, msg, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs, &result)) return 0;
+  return static_cast<LRESULT>(result);
+}
+
+// Ends the process behind every player window (the plug-in may have started
+// one itself) and waits until it is gone.
+void EndPlayerWindows() {
+  for (int round = 0; round < 20; ++round) {
+    HWND window = PlayerWindow();
+    if (!window) return;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process) return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+  }
+}
+
+std::vector<std::string> SplitAt(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t at = text.find(separator); at != std::string::npos; at = text.find(separator, start)) {
+    parts.push_back(text.substr(start, at - start));
+    start = at + 1;
+  }
+  if (start < text.size()) parts.push_back(text.substr(start));
+  return parts;
+}
+
+}  // namespace
+
+std::string BuiltPluginPath() { return testkit::WinePath(MELVOX_DLL); }
+std::string BuiltLanguageFolder() { return testkit::WinePath(MELVOX_LANG_DIR); }
+
+const std::vector<LibrarySong>& Library() {
+  static const std::vector<LibrarySong> songs = {
+      {"Morning.mp3", "The Testers", "Morning Light", "Demo Days", "2001", 17, 128, 44100, 2, 95},
+      {"Noon.mp3", "The Testers", "High Noon", "Demo Days", "2001", 17, 160, 48000, 2, 80},
+      {"Evening.mp3", nullptr, nullptr, nullptr, nullptr, 255, 96, 32000, 1, 125},
+      {"Night.mp3", "Quiet Band", "Night Song", "Late", "1999", 8, 64, 44100, 1, 181},
+  };
+  return songs;
+}
+
+Journey::Journey()
+    : root_("journey"),
+      plugin_(root_.MakeDir("plugin")),
+      songs_(root_.MakeDir("songs")),
+      player_(root_.MakeDir("player")) {
+  CopyOrThrow(BuiltPluginPath(), plugin_ + "\\melvox.dll");
+  for (const char* file : kShippedFiles) CopyOrThrow(BuiltLanguageFolder() + "\\" + file, plugin_ + "\\" + file);
+
+  std::vector<std::string> all, day, night;
+  for (size_t i = 0; i < Library().size(); ++i) {
+    const LibrarySong& s = Library()[i];
+    testkit::MpegFormat format;
+    format.bitrateKbps = s.bitrateKbps;
+    format.sampleRate = s.sampleRate;
+    format.channels = s.channels;
+    testkit::Id3v1Fields tag;
+    if (s.artist) {
+      tag.artist = s.artist;
+      tag.title = s.title;
+      tag.album = s.album;
+      tag.year = s.year;
+      tag.genre = static_cast<std::uint8_t>(s.genre);
+    }
+    std::string path = songs_ + "\\" + s.file;
+    testkit::WriteMpegSong(path, format, s.seconds, s.artist ? &tag : nullptr);
+    all.push_back(path);
+    (i < 2 ? day : night).push_back(path);
+  }
+  std::string allText, dayText, nightText = "[playlist]\r\n";
+  for (const std::string& p : all) allText += p + "\r\n";
+  for (const std::string& p : day) dayText += p + "\r\n";
+  for (size_t i = 0; i < night.size(); ++i) nightText += "File" + std::to_string(i + 1) + "=" + night[i] + "\r\n";
+  nightText += "NumberOfEntries=" + std::to_string(night.size()) + "\r\nVersion=2\r\n";
+  testkit::WriteText(songs_ + "\\all.m3u", allText);
+  testkit::WriteText(songs_ + "\\day.m3u", dayText);
+  testkit::WriteText(songs_ + "\\night.pls", nightText);
+
+  SetEnvironmentVariableA("PLUGIN", plugin_.c_str());
+  SetEnvironmentVariableA("SONGS", songs_.c_str());
+  SetEnvironmentVariableA("PLAYER", player_.c_str());
+  SetEnvironmentVariableA("JOURNAL", (player_ + "\\journal.txt").c_str());
+  SetEnvironmentVariableA("STATE", (player_ + "\\state.txt").c_str());
+}
+
+Journey::~Journey() {
+  EndPlayers();
+  registration_.reset();
+  for (const char* name : {"PLUGIN", "SONGS", "PLAYER", "JOURNAL", "STATE"}) SetEnvironmentVariableA(name, nullptr);
+}
+
+void Journey::EndPlayers() {
+  if (process_) process_->Stop();
+  process_.reset();
+  EndPlayerWindows();
+}
+
+std::string Journey::Run(const std::string& script, int* failures) {
+  std::string out;
+  int failed = farhost::RunScript(
+      script, plugin_ + "\\melvox.dll", &out,
+      [this](farhost::Host&, const std::vector<std::string>& words, std::string* shown) {
+        return PlayerLine(words, shown);
+      });
+  if (failures) *failures = failed;
+  return Stable(out);
+}
+
+bool Journey::Register(const std::string& playlist, std::string* out) {
+  std::string ini = "[fakeamp]\r\njournal=" + player_ + "\\journal.txt\r\nstate=" + player_ + "\\state.txt\r\n";
+  if (!playlist.empty()) ini += "playlist=" + playlist + "\r\n";
+  for (const auto& option : options_) ini += option.first + "=" + option.second + "\r\n";
+  testkit::WriteText(player_ + "\\fakeamp.ini", ini);
+  if (!CopyFileA(playerkit::BuiltPlayerPath().c_str(), (player_ + "\\fakeamp.exe").c_str(), FALSE)) {
+    *out += "player: cannot copy the stand-in\n";
+    return false;
+  }
+  if (!registration_) registration_ = std::make_unique<playerkit::PlayerRegistration>(player_ + "\\fakeamp.exe");
+  return registration_->Ok();
+}
+
+bool Journey::PlayerLine(const std::vector<std::string>& w, std::string* out) {
+  if (w[0] == "titles" && w.size() == 1) {
+    std::string bytes = testkit::ReadText(plugin_ + "\\melvox.fc0");
+    if (bytes.empty()) {
+      *out += "titles cache: none\n";
+      return true;
+    }
+    std::vector<std::string> texts = SplitAt(bytes, '\0');
+    *out += "titles cache: " + std::to_string(texts.size() / 3) + " entries\n";
+    for (size_t i = 0; i + 2 < texts.size(); i += 3)
+      *out += "  " + texts[i] + " | " + texts[i + 1] + " | " + texts[i + 2] + "\n";
+    return true;
+  }
+  if (w[0] != "player" || w.size() < 2) return false;
+  const std::string& what = w[1];
+  size_t n = w.size();
+  if (what == "option" && n == 3 && w[2].find('=') != std::string::npos) {
+    options_.emplace_back(w[2].substr(0, w[2].find('=')), w[2].substr(w[2].find('=') + 1));
+    return true;
+  }
+  if (what == "register" && n <= 3) return Register(n == 3 ? w[2] : std::string(), out);
+  if (what == "start" && n <= 3) {
+    if (!Register(n == 3 ? w[2] : std::string(), out)) return false;
+    // The ini is written; the process reads it from beside its exe.
+    process_ = std::make_unique<playerkit::PlayerProcess>(player_);
+    if (!process_->Start(kStartTimeoutMs)) {
+      *out += "player: the stand-in did not start\n";
+      return false;
+    }
+    return true;
+  }
+  if (what == "play" && n <= 3) {
+    if (n == 3) Send(WM_USER, static_cast<WPARAM>(atoi(w[2].c_str()) - 1), kIpcSetPlaylistPos);
+    Send(WM_COMMAND, kPlay, 0);
+    return true;
+  }
+  static const struct { const char* name; WORD command; } buttons[] = {
+      {"pause", kPause}, {"stop", kStop}, {"next", kNext}, {"prev", kPrevious}};
+  for (const auto& b : buttons)
+    if (what == b.name && n == 2) return Send(WM_COMMAND, b.command, 0), true;
+  if (what == "clear" && n == 2) return Send(WM_USER, 0, kIpcDelete), true;
+  if (what == "quit" && n == 2) return EndPlayers(), true;
+  if (what == "unregister" && n == 2) return registration_.reset(), true;
+  if (what == "state" && n == 2) {
+    std::vector<std::string> lines = SplitAt(testkit::ReadText(player_ + "\\state.txt"), '\n');
+    for (std::string& line : lines)
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (lines.size() < 2) {
+      *out += "player: no state\n";
+      return true;
+    }
+    *out += "player: " + lines[0] + ", song " + std::to_string(atoi(lines[1].c_str()) + 1) + " of " +
+            std::to_string(lines.size() - 2) + "\n";
+    for (size_t i = 2; i < lines.size(); ++i) *out += "  " + std::to_string(i - 1) + ". " + lines[i] + "\n";
+    return true;
+  }
+  return false;
+}
+
+std::string Journey::Stable(std::string text) const {
+  text = Replaced(text, plugin_, "${PLUGIN}");
+  text = Replaced(text, songs_, "${SONGS}");
+  text = Replaced(text, player_, "${PLAYER}");
+  text = ReplacedTokens(text, "handle=0x", "0123456789abcdef", "${HANDLE}");
+  // Where in the song the player was when the plug-in asked: milliseconds
+  // that differ from run to run.
+  text = ReplacedTokens(text, "SongPos=", "-0123456789", "${MS}");
+  text = ReplacedTokens(text, "IPC_JUMPTOTIME wParam=", "-0123456789", "${MS}");
+  text = ReplacedTokens(text, "debug log file started on ", nullptr, "${TIME}");
+  return text;
+}
+
+}  // namespace journey

@@ -1,0 +1,89 @@
+// Whole user journeys through the shipped melvox.dll: a farhost script run in
+// the host emulator against the real DLL, with the player stand-in and a
+// generated song library, its transcript made stable for a comparison as
+// text. Used by the journey tests (one script and its golden transcript per
+// journey) and by the demo.
+//
+// A Journey owns a temporary folder with
+//   plugin\  the built melvox.dll with its .lng and .hlf files, so the titles
+//            cache melvox.fc0 and the debug log melvox.log land there too
+//   songs\   the library (Library() below) and playlists of it
+//   player\  the player stand-in's copy, its fakeamp.ini, journal and state
+// and sets the environment variables PLUGIN, SONGS, PLAYER, JOURNAL (the
+// player's journal file) and STATE for ${NAME} in scripts. Besides the
+// farhost lines (tools/host/README.md) scripts may use:
+//   player option <key>=<value>     a fakeamp.ini line for the next register/start
+//   player register [<playlist>]    the player installed (registry) but not running;
+//                                   the plug-in may start it, with the playlist loaded
+//   player start [<playlist>]       installed and running
+//   player play [<n>] | pause | stop | next | prev | clear
+//                                   the user works the player (n: 1-based song)
+//   player quit                     the player ends (also one the plug-in started)
+//   player unregister               the installation's registry entry removed
+//   player state                    the player's state: play state, song, playlist
+//   titles                          the titles cache file beside the plug-in, entry by entry
+// The transcript has the folders replaced by ${PLUGIN}, ${SONGS}, ${PLAYER},
+// instance addresses in log lines by ${HANDLE} and the log's start time by
+// ${TIME}. Windows only.
+#pragma once
+
+#include "PlayerKit.h"
+#include "TempDir.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace journey {
+
+// The built plug-in and the files it ships with (Windows paths).
+std::string BuiltPluginPath();
+std::string BuiltLanguageFolder();
+
+// One song of the library.
+struct LibrarySong {
+  const char* file;     // in the songs folder
+  const char* artist;   // null: no ID3v1 tag (the player shows the file name)
+  const char* title;
+  const char* album;
+  const char* year;
+  int genre;
+  int bitrateKbps;
+  int sampleRate;
+  int channels;
+  int seconds;
+};
+// The library every journey gets: four songs, tagged and untagged, stereo and
+// mono, of different lengths and rates; all.m3u (all four), night.pls
+// (the last two) and day.m3u (the first two) beside them.
+const std::vector<LibrarySong>& Library();
+
+class Journey {
+ public:
+  Journey();
+  ~Journey();  // ends every player it or the plug-in started, removes the registration
+  Journey(const Journey&) = delete;
+  Journey& operator=(const Journey&) = delete;
+
+  // Runs the script against the built DLL; returns the stable transcript.
+  // *failures gets the host's and the script's failures.
+  std::string Run(const std::string& script, int* failures);
+
+  const std::string& PluginFolder() const { return plugin_; }
+  const std::string& SongsFolder() const { return songs_; }
+  const std::string& PlayerFolder() const { return player_; }
+
+ private:
+  bool PlayerLine(const std::vector<std::string>& words, std::string* out);
+  bool Register(const std::string& playlist, std::string* out);
+  void EndPlayers();
+  std::string Stable(std::string text) const;
+
+  testkit::TempDir root_;
+  std::string plugin_, songs_, player_;
+  std::vector<std::pair<std::string, std::string>> options_;
+  std::unique_ptr<playerkit::PlayerRegistration> registration_;
+  std::unique_ptr<playerkit::PlayerProcess> process_;
+};
+
+}  // namespace journey
