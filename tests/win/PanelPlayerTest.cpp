@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include <memory>
 #include <string>
@@ -57,6 +58,7 @@ int WINAPI TestGetFindData(HANDLE panel, PluginPanelItem** items, int* count, in
   return static_cast<MELVOXPanel*>(panel)->GetFindData(items, count, opMode);
 }
 void WINAPI TestGetOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
+  memset(info, 0, sizeof *info);
   info->StructSize = sizeof *info;
   info->Flags = OPIF_ADDDOTS | OPIF_SHOWNAMESONLY | OPIF_REALNAMES;
   info->StartSortMode = SM_UNSORTED;
