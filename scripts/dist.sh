@@ -33,7 +33,9 @@ printf '%s\r\n' \
   "MELVOX - the Winamp playlist as a FAR Manager panel" \
   "" \
   "Install: copy this MELVOX folder into the Plugins folder of FAR Manager 1.x" \
-  "and restart FAR. Open the panel from the plug-ins menu (F11)." \
+  "and restart FAR. Open the playlist panel from the disks menu (Alt+F1 or" \
+  "Alt+F2) or the plug-ins menu (F11); its options are in the plug-ins" \
+  "configuration menu." \
   "" \
   "Needs: Winamp 2.x (or a player answering its window messages), installed so" \
   "that its file type is registered; MELVOX starts it when it is not running." \
