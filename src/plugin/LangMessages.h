@@ -62,6 +62,19 @@ enum LangMessage {
 #undef MELVOX_LANG_ENUM
 };
 
+// Messages after the genre names, in file order: texts added since the
+// genre table, numbered from the message after the last genre name.
+#define MELVOX_LANG_EXTRA_MESSAGES(X)                                            \
+  /* tag editor: a song file it could not change or put back */                  \
+  X(MTagNotChanged) X(MTagNotRestored)
+
+enum LangExtraMessage {
+  MGenreLast = MGenreFirst + 147,
+#define MELVOX_LANG_ENUM(name) name,
+  MELVOX_LANG_EXTRA_MESSAGES(MELVOX_LANG_ENUM)
+#undef MELVOX_LANG_ENUM
+};
+
 static_assert(MOptLogRestart == 27, "options dialog messages end at 27");
 static_assert(MCtlOpenFiles == 46 && MCtlForward == 47 && MCtlStart == 49, "control buttons");
 static_assert(MCtlPaused == 54, "control dialog messages end at 54");
@@ -70,3 +83,4 @@ static_assert(MConfigViewModes == 81 && MViewStartMode == 90, "view-mode message
 static_assert(MTagFile == 98 && MWaitSavingPlaylist == 106, "tag and save messages");
 static_assert(MColName == 107 && MColTagGenre == 124, "column titles");
 static_assert(MGenreCount == 125 && MNoGenre == 126 && MGenreFirst == 127, "genre messages");
+static_assert(MTagNotChanged == MGenreFirst + 148, "extra messages follow the genres");

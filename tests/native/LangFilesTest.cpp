@@ -25,6 +25,14 @@ const char* const kEnumNames[] = {
 };
 constexpr size_t kEnumCount = sizeof kEnumNames / sizeof kEnumNames[0];
 
+const char* const kExtraNames[] = {
+#define MELVOX_LANG_NAME(name) #name,
+    MELVOX_LANG_EXTRA_MESSAGES(MELVOX_LANG_NAME)
+#undef MELVOX_LANG_NAME
+};
+constexpr size_t kExtraCount = sizeof kExtraNames / sizeof kExtraNames[0];
+constexpr size_t kGenreNames = 148;
+
 std::vector<std::string> ReadLines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::vector<std::string> lines;
@@ -75,20 +83,25 @@ TEST_P(LangFiles, FollowTheMessageNumbering) {
   EXPECT_EQ(GetParam().firstLine, lines[0]);
 
   std::vector<LangMessageLine> messages = ReadMessages(lines);
-  ASSERT_GT(messages.size(), kEnumCount);
+  // The named messages, the genre names, then the second named list.
+  ASSERT_EQ(MGenreFirst + kGenreNames + kExtraCount, messages.size());
   for (size_t n = 0; n < kEnumCount; ++n) {
     EXPECT_EQ(kEnumNames[n], messages[n].comment) << "message " << n;
   }
-  for (size_t n = kEnumCount; n < messages.size(); ++n) {
+  const size_t extraFirst = MGenreFirst + kGenreNames;
+  for (size_t n = kEnumCount; n < extraFirst; ++n) {
     EXPECT_EQ("genre " + std::to_string(n - MGenreFirst), messages[n].comment) << "message " << n;
+  }
+  static_assert(MTagNotChanged == MGenreFirst + kGenreNames, "the second list follows the genres");
+  for (size_t n = 0; n < kExtraCount; ++n) {
+    EXPECT_EQ(kExtraNames[n], messages[extraFirst + n].comment) << "message " << extraFirst + n;
+    EXPECT_FALSE(messages[extraFirst + n].text.empty()) << "message " << extraFirst + n;
   }
 
   // The genre count names exactly the genre lines that follow.
-  size_t genres = messages.size() - MGenreFirst;
-  EXPECT_EQ(std::to_string(genres), messages[MGenreCount].text);
-  EXPECT_EQ(148u, genres);
+  EXPECT_EQ(std::to_string(kGenreNames), messages[MGenreCount].text);
   EXPECT_EQ("Blues", messages[MGenreFirst].text);
-  EXPECT_EQ("Synthpop", messages.back().text);
+  EXPECT_EQ("Synthpop", messages[extraFirst - 1].text);
 
   for (size_t n = 0; n < messages.size(); ++n) {
     const std::string& text = messages[n].text;
