@@ -37,6 +37,12 @@ class MELVOXPanel {
   // Makes sure a player window exists, starting the player when allowed.
   int LoadWinAMP();
 
+  // --- control dialog ---
+  // The player's transport buttons and the current song in a host dialog,
+  // shown again with fresh status after every command until Esc, or until
+  // the player cannot be reached.
+  void MELVOXcontrol();
+
   // --- item store ---
   // Replaces the player's playlist with the panel's entries; 1 on success.
   int MakeWinAMPPlayList();
