@@ -150,7 +150,7 @@ void MELVOXPanel::MELVOXcontrol() {
   for (;;) {
     // A player that is gone (or, never to be started, was never there) ends
     // the dialog; a restarted one is found under its new window.
-    if (!LoadWinAMP() || !FindPlayer()) return;
+    if (!LoadWinAMP() || (!IsWindow(PlayerWindow) && !FindPlayer())) return;
     LRESULT state = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
     bool stopped = state == 0;
     if (stopped) {

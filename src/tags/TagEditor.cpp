@@ -299,13 +299,13 @@ void SaveFile(EditorFile* file, const FilePage& page, const FixedValues& fixed) 
   save.UseFixedGenre = fixed.Checked[kCheckBoxes - 1] != 0;
   unsigned char record[kTagRecordSize];
   bool write = BuildSavedRecord(save, ConsoleTextToAnsi, record);
+  bool hadTag = own != nullptr;
   free(own);
   if (!write) {
     DebugLog << "\nDoID3Tag: Nothing to save..." << LogFlush;
     return;
   }
-  DebugLog << (save.Record != nullptr ? "\nDoID3Tag: Adding (+) Tag..."
-                                      : "\nDoID3Tag: Adding (-) Tag...")
+  DebugLog << (hadTag ? "\nDoID3Tag: Adding (+) Tag..." : "\nDoID3Tag: Adding (-) Tag...")
            << LogFlush;
   file->Touched = true;
   if (PutTagRecord(file->Name, record)) {
