@@ -83,7 +83,6 @@ TEST(TagEditorText, SaveRewritesOnlyWhatTheUserChangedOrFixed) {
   const char* const shown[kTagTextFields] = {"Caf\x82", "Band", "Album Thirty Characters Long!!",
                                              "1999", "Comment of 27 characters ok"};
   const SaveCase cases[] = {
-      {"nothing edited", {}, {}, 999, -1, false, old},
       {"trailing blanks only", {"Caf\x82   ", "Band "}, {}, 999, -1, false, old},
       {"year typed longer, same 4 digits", {nullptr, nullptr, nullptr, "19999"}, {}, 999, -1, false, old},
       {"fixed album equal to the file's", {}, {nullptr, nullptr, "Album Thirty Characters Long!!"}, 999, -1, false, old},
@@ -127,30 +126,8 @@ TEST(TagEditorText, SaveOfAFileWithoutTag) {
   }
 }
 
-TEST(TagEditorText, TextsDifferOnlyBeyondTrailingBlanks) {
-  EXPECT_FALSE(TagTextsDiffer("Song", "Song   "));
-  EXPECT_FALSE(TagTextsDiffer(nullptr, "  "));
-  EXPECT_TRUE(TagTextsDiffer(" Song", "Song"));
-  EXPECT_TRUE(TagTextsDiffer("Son", "Song"));
-  EXPECT_TRUE(TagTextsDiffer("song", "Song"));
-}
-
-TEST(TagEditorText, FileLineLabelAndName) {
-  struct LabelCase {
-    bool several, tag;
-    const char* expected;
-  } labels[] = {
-      {false, true, "&File+"},
-      {false, false, "&File-"},
-      {true, true, "&File\x19+"},
-      {true, false, "&File\x19-"},
-  };
-  for (const LabelCase& c : labels) {
-    char out[16];
-    FormatTagFileLabel(out, sizeof out, "&File", c.several, c.tag);
-    EXPECT_STREQ(c.expected, out);
-  }
-
+// Item 18: the name after the path, cut past 33 characters.
+TEST(TagEditorText, FileNameCut) {
   std::string n33(33, 'a'), n34 = n33 + "b", n40 = n33 + "bcdefgh";
   struct NameCase {
     std::string path, expected;
