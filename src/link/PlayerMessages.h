@@ -32,7 +32,7 @@ enum PlayerCommand {
   WINAMP_BUTTON4 = 40047,       // stop
   WINAMP_BUTTON5 = 40048,       // next song
   WINAMP_BUTTON1_CTRL = 40154,  // first song
-  WINAMP_BUTTON2_CTRL = 40155,  // the player's own Ctrl+play action
+  WINAMP_BUTTON2_CTRL = 40155,  // Ctrl+play: the player's box for opening a location
   WINAMP_FFWD5S = 40060,        // 5 seconds forward
   WINAMP_REW5S = 40061,         // 5 seconds back
   WINAMP_FILE_PLAY = 40029,     // the player's own box for loading files
@@ -46,6 +46,13 @@ inline LRESULT SendPlayerIpc(HWND player, PlayerIpc code, WPARAM arg = 0) {
 
 inline LRESULT SendPlayerCommand(HWND player, PlayerCommand command) {
   return SendMessageA(player, WM_COMMAND, static_cast<WPARAM>(command), 0);
+}
+
+// Posts a command without waiting for the player: for commands that open a
+// box of the player's own, which a sent message would wait for until the
+// user closed it.
+inline void PostPlayerCommand(HWND player, PlayerCommand command) {
+  PostMessageA(player, WM_COMMAND, static_cast<WPARAM>(command), 0);
 }
 
 // IPC_PLAYFILE: the player appends the file (or loads the playlist file) whose

@@ -47,6 +47,14 @@ class MELVOXPanel {
   // Makes sure a player window exists, starting the player when allowed.
   int LoadWinAMP();
 
+  // --- control dialog ---
+  // The player's transport buttons and the current song in a host dialog,
+  // shown again with fresh status after every command until Esc, or until
+  // the player cannot be reached. Run by the constructor of an instance opened
+  // from the editor, the viewer or the first plug-ins-menu entry; such an
+  // instance is no panel (ItemsMemory 0) and is destroyed right after.
+  void MELVOXcontrol();
+
   // --- item store ---
   // Replaces the player's playlist with the panel's entries; 1 on success.
   int MakeWinAMPPlayList();
@@ -92,12 +100,6 @@ class MELVOXPanel {
   // the player's playlist and the entries. 1 = the panel shows them; 0 =
   // refused, and the host closes the instance again.
   int SetFindList(const PluginPanelItem* PanelItem, int ItemsNumber);
-  // The control dialog, run by the constructor of an instance opened from the
-  // editor, the viewer or the first plug-ins-menu entry; returns when the
-  // dialog closes: the item that closed it, or -1 for Esc. Such an instance
-  // is no panel (ItemsMemory 0) and is destroyed right after.
-  int MELVOXcontrol();
-
   // --- store helpers ---
   // A new zeroed entry at the end of the store (ItemsNumber grows by one), or
   // null when the store cannot grow (nothing changes then).

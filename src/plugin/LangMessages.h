@@ -79,7 +79,9 @@ constexpr int kGenreNamesNumber = 148;
 // of every .lng file, each under its "// <name>" comment line).
 #define MELVOX_MORE_MESSAGES(X)                                                  \
   /* a file the plug-in was asked to change could not be written */            \
-  X(MFileNotWritten)
+  X(MFileNotWritten)                                                            \
+  /* tag editor: a song file it could not change or put back */                 \
+  X(MTagNotChanged) X(MTagNotRestored)
 
 enum LangMoreMessage {
   MMoreBefore = MGenreFirst + kGenreNamesNumber - 1,

@@ -1,11 +1,12 @@
-// The ID3v1 tag editor: edits the tags of the chosen songs in a dialog, with
-// values that can be kept fixed across the files, tags deleted, and Cancel
-// undoing the files already changed.
+// The ID3v1 tag editor: one host dialog per song file, with fixed values
+// that a save puts into every file and that persist in the registry.
 #pragma once
 
-// Runs the editor over count files (names: OEM file names, full paths, in
-// panel order). Returns a malloc'd, null-terminated array of pointers into
-// names for the files the run changed, in their order; null when it changed
-// none, was cancelled, or memory was short. The caller frees the array (not
-// the names, which stay the caller's).
+// Edits the tags of the taggable files among names (OEM file names, count of
+// them), one file after the other. Every save and removal is written at once
+// and read back; a file that could not be changed is named to the user and
+// the run goes on. Cancel puts back what the run wrote.
+// Returns the files the run changed, in their order: a malloc'd,
+// null-terminated array of pointers into names, which the caller frees (not
+// the names); null when the run changed none or was cancelled.
 const char** DoID3Tag(const char* const* names, int count);

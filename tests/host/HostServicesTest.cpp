@@ -320,6 +320,38 @@ TEST(HostDialogs, AnswersAndDecorationsAreWrittenBackAsTheHostDoes) {
   }
 }
 
+// Texts of a DIF_CENTERGROUP row come back with the columns they were given,
+// like the buttons of such a row.
+TEST(HostDialogs, CentredGroupTextsComeBackPlaced) {
+  TestFolder folder;
+  folder.Write("plugEng.hlf", ".Language=English,English\n@Tags\n");
+  Options o = farhost::GtestOptions();
+  o.moduleName = folder.Path() + "\\plug.dll";
+  Host host(o);
+  const PluginStartupInfo* info = host.StartupInfo();
+  FarDialogItem items[3];
+  memset(items, 0, sizeof items);
+  items[0].Type = DI_DOUBLEBOX;
+  items[0].X2 = 39;
+  items[0].Y2 = 5;
+  for (int i : {1, 2}) {
+    items[i].Type = DI_TEXT;
+    items[i].Y1 = 2;
+    items[i].Flags = DIF_CENTERGROUP | DIF_SETCOLOR | 0x7E;
+  }
+  strcpy(items[1].Data, "Song");
+  strcpy(items[2].Data, "3:05");
+  host.AnswerDialog(DialogAnswer());
+  EXPECT_EQ(-1, info->Dialog(info->ModuleNumber, -1, -1, 40, 6, "Tags", items, 3));
+  // "Song 3:05" is 9 wide, centred in 40 columns.
+  EXPECT_EQ(15, items[1].X1);
+  EXPECT_EQ(18, items[1].X2);
+  EXPECT_EQ(20, items[2].X1);
+  EXPECT_EQ(23, items[2].X2);
+  EXPECT_STREQ("Song", items[1].Data);
+  EXPECT_HOST_BALANCED(host);
+}
+
 TEST(HostDialogs, AnswersThatDoNotFitTheItemsFail) {
   std::vector<std::string> seen;
   Host host(Collecting(&seen));

@@ -32,6 +32,7 @@ const char* const kMoreNames[] = {
 };
 constexpr size_t kMoreCount = sizeof kMoreNames / sizeof kMoreNames[0];
 
+
 std::vector<std::string> ReadLines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::vector<std::string> lines;

@@ -105,6 +105,27 @@ TEST_F(PlayerFixture, NoDotCaptionHasNoFullStopAnywhere) {
     EXPECT_EQ(std::string::npos, player.Caption().find('.'));
 }
 
+// The player's own file box keeps a command's sender waiting while the box
+// goes on answering other messages; a posted command waits for nothing.
+TEST_F(PlayerFixture, OwnBoxKeepsTheSenderWaiting) {
+    player.SetOption("ownbox", "1500");
+    player.EnableJournal();
+    StartPlayer();
+    DWORD started = GetTickCount();
+    player.Command(WINAMP_FILE_PLAY);
+    EXPECT_GE(GetTickCount() - started, 1400u);
+
+    started = GetTickCount();
+    PostMessageA(player.Hwnd(), WM_COMMAND, WINAMP_BUTTON2_CTRL, 0);
+    Sleep(200);
+    EXPECT_EQ(0x2050, player.Ipc(IPC_GETVERSION)) << "answered from inside the box";
+    EXPECT_LT(GetTickCount() - started, 1000u);
+    std::vector<std::string> journal = player.ReadJournal();
+    ASSERT_EQ(3u, journal.size());
+    EXPECT_EQ("WM_COMMAND 40155", journal[1]);
+    EXPECT_EQ("IPC_GETVERSION wParam=0", journal[2]);
+}
+
 TEST(PlayerRegistration, AddsTheIconValueAndRemovesOnlyWhatItMade) {
     std::string before;
     const bool registeredBefore = playerkit::ReadPlayerRegistration(&before);

@@ -252,7 +252,7 @@ int Host::Impl::Dialog(int x1, int y1, int x2, int y2, const char* helpTopic,
     it.Focus = i == focus ? 1 : 0;
     if ((it.Type == DI_TEXT && shown.x1 < 0 && !(it.Flags & DIF_SEPARATOR)) ||
         ((it.Flags & DIF_CENTERGROUP) && (it.Type == DI_BUTTON || it.Type == DI_CHECKBOX ||
-                                          it.Type == DI_RADIOBUTTON))) {
+                                          it.Type == DI_RADIOBUTTON || it.Type == DI_TEXT))) {
       it.X1 = placed[static_cast<size_t>(i)].x1;
       it.X2 = placed[static_cast<size_t>(i)].x2;
     }

@@ -162,6 +162,27 @@ LRESULT HandleIpc(App* app, WPARAM wParam, LPARAM code) {
     }
 }
 
+// The player's own file or location box: a modal loop that goes on
+// answering the messages it gets until the box closes, ms later. Whoever sent
+// the command that opened it waits that long for its answer.
+void RunOwnBox(unsigned ms) {
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        const LONG left = static_cast<LONG>(end - GetTickCount());
+        if (left <= 0) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
 void HandleCommand(App* app, int id) {
     Player& player = app->player;
     const unsigned now = GetTickCount();
@@ -174,7 +195,11 @@ void HandleCommand(App* app, int id) {
         case WINAMP_BUTTON1_CTRL: player.First(now); break;
         case WINAMP_FFWD5S: player.Seek(kSeekStepMs, now); break;
         case WINAMP_REW5S: player.Seek(-kSeekStepMs, now); break;
-        default: break;  // WINAMP_FILE_PLAY, WINAMP_BUTTON2_CTRL and others: journal only
+        case WINAMP_FILE_PLAY:
+        case WINAMP_BUTTON2_CTRL:
+            if (app->options.ownBoxMs != 0) RunOwnBox(app->options.ownBoxMs);
+            break;
+        default: break;  // others: journal only
     }
 }
 

@@ -13,6 +13,7 @@ struct Options {
     unsigned windowDelayMs = 0; // sleep before the main window exists
     unsigned exitAfter = 0;     // exit after answering this many messages; 0 = never
     bool noDotCaption = false;  // caption without any "."
+    unsigned ownBoxMs = 0;      // 40029 and 40155 open the player's own box for this long
     std::string journal;        // append one line per message; empty = none
     std::string state;          // state dump after each message; empty = none
     std::string playlist;       // playlist or song loaded at start

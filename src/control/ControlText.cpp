@@ -1,0 +1,47 @@
+#include "control/ControlText.h"
+
+#include "plugin/LangMessages.h"
+#include "plugin/TextBuffer.h"
+
+namespace {
+
+// IPC_ISPLAYING answers.
+constexpr long kStopped = 0;
+constexpr long kPlaying = 1;
+constexpr long kPaused = 3;
+
+// " - Winamp" ends every caption; a stopped player's adds 13 more characters
+// (" [Stopped]" and the room the cut keeps for the length text).
+constexpr size_t kPlayingSuffix = 9;
+constexpr size_t kStoppedExtra = 13;
+constexpr size_t kLongestTitle = 45;
+constexpr size_t kLongHead = 42;
+constexpr size_t kLongHeadStopped = 48;
+constexpr size_t kShortCut = 8;
+constexpr size_t kShortCutStopped = 18;
+
+}  // namespace
+
+int ControlStatusMessage(long isPlaying) {
+  switch (isPlaying) {
+    case kStopped: return MCtlStopped;
+    case kPlaying: return MCtlPlaying;
+    case kPaused: return MCtlPaused;
+    default: return MCtlUnknown;
+  }
+}
+
+size_t CutControlSongLine(const char* caption, size_t length, bool stopped, char* out,
+                          size_t outSize) {
+  if (outSize == 0) return 0;
+  out[0] = '\0';
+  if (caption == nullptr || length == 0) return 0;
+  size_t suffix = kPlayingSuffix + (stopped ? kStoppedExtra : 0);
+  if (length > suffix && length - suffix > kLongestTitle) {
+    CopyTextN(out, outSize, caption, stopped ? kLongHeadStopped : kLongHead);
+    return AppendText(out, outSize, " ... ");
+  }
+  size_t cut = stopped ? kShortCutStopped : kShortCut;
+  if (length <= cut) return 0;
+  return CopyTextN(out, outSize, caption, length - cut);
+}
