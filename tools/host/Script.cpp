@@ -36,6 +36,7 @@
 //   print calls                         the calls since the last "print calls" (without GetMsg)
 //   print host                          what the host did itself since the last "print host"
 //   print log <file>                    the lines a file got since the last look at it
+//   print registry [<subkey>]           the values below RootKey (or below its subkey), key by key
 //   check                               balance check now (screens, dir lists, answers)
 // Repeated lines in "print calls" and "print log" are shown once, with "(xN)".
 // Failures are printed as "!! <text>" where they happen; the run ends with the
@@ -45,6 +46,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -373,6 +375,12 @@ class Runner {
         if (calls[i].name != "GetMsg" && (!hostOnly || calls[i].byHost)) lines.push_back(RenderCall(calls[i], plugin));
       shown = calls.size();
       *out_ += Collapsed(lines);
+    } else if (what == "registry" && w.size() <= 3) {
+      std::string top = host_->RootKey();
+      if (w.size() == 3) top += "\\" + w[2];
+      std::string listed;
+      ListRegistry(top, std::string(w.size() == 3 ? w[2] : ""), &listed);
+      *out_ += listed.empty() ? std::string("registry: nothing\n") : listed;
     } else if (what == "log" && w.size() == 3) {
       std::string text;
       ReadFileText(w[2], &text);
@@ -409,6 +417,48 @@ class Runner {
       i = k;
     }
     return out;
+  }
+
+  // Every value of the key and of the keys below it, keys in name order, each
+  // with its path (relative to RootKey) and its values in name order.
+  static void ListRegistry(const std::string& key, const std::string& shownPath, std::string* out) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return;
+    std::map<std::string, std::string> values;
+    std::vector<std::string> subkeys;
+    for (DWORD i = 0;; ++i) {
+      char name[256];
+      DWORD nameSize = sizeof name;
+      BYTE data[1024];
+      DWORD dataSize = sizeof data;
+      DWORD type = 0;
+      if (RegEnumValueA(handle, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+      std::string shown;
+      if (type == REG_DWORD && dataSize == sizeof(DWORD)) {
+        DWORD value = 0;
+        memcpy(&value, data, sizeof value);
+        shown = std::to_string(static_cast<long long>(static_cast<int>(value)));
+      } else if (type == REG_SZ) {
+        shown = "\"" + std::string(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), dataSize)) + "\"";
+      } else {
+        shown = "type " + std::to_string(type) + ", " + std::to_string(dataSize) + " bytes";
+      }
+      values[std::string(name, nameSize)] = shown;
+    }
+    for (DWORD i = 0;; ++i) {
+      char name[256];
+      DWORD nameSize = sizeof name;
+      if (RegEnumKeyExA(handle, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      subkeys.emplace_back(name, nameSize);
+    }
+    RegCloseKey(handle);
+    if (!values.empty()) {
+      *out += (shownPath.empty() ? std::string("(RootKey)") : shownPath) + "\n";
+      for (const auto& v : values) *out += "  " + v.first + " = " + v.second + "\n";
+    }
+    std::sort(subkeys.begin(), subkeys.end());
+    for (const std::string& sub : subkeys)
+      ListRegistry(key + "\\" + sub, shownPath.empty() ? sub : shownPath + "\\" + sub, out);
   }
 
   static void ReadFileText(const std::string& path, std::string* out) {
