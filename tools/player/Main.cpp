@@ -197,7 +197,11 @@ void HandleCommand(App* app, int id) {
         case WINAMP_REW5S: player.Seek(-kSeekStepMs, now); break;
         case WINAMP_FILE_PLAY:
         case WINAMP_BUTTON2_CTRL:
-            if (app->options.ownBoxMs != 0) RunOwnBox(app->options.ownBoxMs);
+            if (app->options.ownBoxMs != 0) {
+                RunOwnBox(app->options.ownBoxMs);
+                // Where this line falls among the others shows who waited for the box.
+                Journal(*app, "own box closed");
+            }
             break;
         default: break;  // others: journal only
     }
