@@ -105,6 +105,12 @@ const std::vector<LibrarySong>& Library() {
   return songs;
 }
 
+const LibrarySong& LongSong() {
+  static const LibrarySong song = {"Long.mp3", "The Long Distance Runners Band", "A Very Long Song Title Indeed",
+                                   "Marathon", "2003", 17, 128, 44100, 2, 65};
+  return song;
+}
+
 Journey::Journey()
     : root_("journey"),
       plugin_(root_.MakeDir("plugin")),
@@ -113,9 +119,7 @@ Journey::Journey()
   CopyOrThrow(BuiltPluginPath(), plugin_ + "\\melvox.dll");
   for (const char* file : kShippedFiles) CopyOrThrow(BuiltLanguageFolder() + "\\" + file, plugin_ + "\\" + file);
 
-  std::vector<std::string> all, day, night;
-  for (size_t i = 0; i < Library().size(); ++i) {
-    const LibrarySong& s = Library()[i];
+  auto write = [this](const LibrarySong& s) {
     testkit::MpegFormat format;
     format.bitrateKbps = s.bitrateKbps;
     format.sampleRate = s.sampleRate;
@@ -130,9 +134,15 @@ Journey::Journey()
     }
     std::string path = songs_ + "\\" + s.file;
     testkit::WriteMpegSong(path, format, s.seconds, s.artist ? &tag : nullptr);
+    return path;
+  };
+  std::vector<std::string> all, day, night;
+  for (size_t i = 0; i < Library().size(); ++i) {
+    std::string path = write(Library()[i]);
     all.push_back(path);
     (i < 2 ? day : night).push_back(path);
   }
+  testkit::WriteText(songs_ + "\\long.m3u", all[0] + "\r\n" + write(LongSong()) + "\r\n" + all[2] + "\r\n");
   std::string allText, dayText, nightText = "[playlist]\r\n";
   for (const std::string& p : all) allText += p + "\r\n";
   for (const std::string& p : day) dayText += p + "\r\n";

@@ -57,6 +57,10 @@ struct LibrarySong {
 // mono, of different lengths and rates; all.m3u (all four), night.pls
 // (the last two) and day.m3u (the first two) beside them.
 const std::vector<LibrarySong>& Library();
+// One more song in the songs folder, Long.mp3, whose tag fills its artist
+// and title fields (the player's caption is then longer than the control
+// dialog's song line); only long.m3u names it: Morning, Long, Evening.
+const LibrarySong& LongSong();
 
 class Journey {
  public:
