@@ -9,11 +9,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* caption = reinterpret_cast<const char*>(data);
-  for (bool stopped : {false, true}) {
+  for (long state : {0L, 1L, 3L}) {
     for (size_t outSize : {size_t{1}, size_t{20}, size_t{64}}) {
       char out[64];
       memset(out, 'x', sizeof out);
-      size_t n = CutControlSongLine(caption, size, stopped, out, outSize);
+      size_t n = CutControlSongLine(caption, size, state, out, outSize);
       FUZZ_CHECK(n < outSize && out[n] == '\0' && strlen(out) == n && n <= 53);
       // The line is the caption's start, then nothing or (a start of) " ... ".
       bool shaped = false;

@@ -82,7 +82,7 @@ void SendButton(HWND player, int item) {
 }
 
 // The song line from the player's caption, in the console's code page.
-void ReadSongLine(HWND player, bool stopped, char* line, size_t size) {
+void ReadSongLine(HWND player, long state, char* line, size_t size) {
   line[0] = '\0';
   int length = GetWindowTextLengthA(player);
   if (length <= 0) return;
@@ -91,7 +91,7 @@ void ReadSongLine(HWND player, bool stopped, char* line, size_t size) {
   if (caption == nullptr) return;
   int got = GetWindowTextA(player, caption, static_cast<int>(captionSize));
   if (got > 0) {
-    size_t n = CutControlSongLine(caption, static_cast<size_t>(got), stopped, line, size);
+    size_t n = CutControlSongLine(caption, static_cast<size_t>(got), state, line, size);
     if (n > 0) CharToOemBuffA(line, line, static_cast<DWORD>(n));
   }
   free(caption);
@@ -164,7 +164,7 @@ void MELVOXPanel::MELVOXcontrol() {
       }
     }
     char song[kSongTextSize];
-    ReadSongLine(PlayerWindow, stopped, song, sizeof song);
+    ReadSongLine(PlayerWindow, static_cast<long>(state), song, sizeof song);
     char length[kLengthTextSize] = "";
     if (!stopped) FormatSongLength(length);
 

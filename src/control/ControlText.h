@@ -7,11 +7,13 @@
 // stopped (0), playing (1), paused (3), anything else "state unknown".
 int ControlStatusMessage(long isPlaying);
 
-// The song line from the player's caption (length bytes, no NUL needed):
-// a caption whose text before the player's suffix is longer than 45
-// characters shows its first 42 characters (48 while stopped) and " ... ";
-// any other loses its last 8 characters (18 while stopped), which leaves
-// nothing of a caption not longer than that. Written into out (cut to its
-// size, terminated); returns the line's length. At most 53 characters.
-size_t CutControlSongLine(const char* caption, size_t length, bool stopped, char* out,
+// The song line from the player's caption (length bytes, no NUL needed) for
+// its IPC_ISPLAYING answer: a caption whose text before the player's suffix
+// is longer than 45 characters shows its first 42 characters (48 while
+// stopped) and " ... "; any other loses its last 8 characters (18 while
+// stopped, 17 while paused, so the paused suffix " - Winamp [Paused]" goes
+// as the playing one does), which leaves nothing of a caption not longer
+// than that. Written into out (cut to its size, terminated); returns the
+// line's length. At most 53 characters.
+size_t CutControlSongLine(const char* caption, size_t length, long isPlaying, char* out,
                           size_t outSize);
