@@ -150,6 +150,7 @@ struct Host::Impl {
   std::string commandLine;
   std::vector<Frame> frames;
   int hostHandled = 0;  // files the last host delete / move handled
+  bool interruptDirList = false;  // the next GetDirList fails as if Esc stopped its scan
 
   PluginSlot& Primary() { return *plugins[0]; }
   bool Later() const { return options.laterHost; }
@@ -239,7 +240,7 @@ struct Host::Impl {
   bool MoveCursor(Panel& panel, int vk);
   void SwitchSides();
   bool HostConfirm(const std::string& title, const std::string& text, const char* button);
-  void HostDelete(Panel& panel);
+  void HostDelete(Panel& panel, bool wipe = false);
   void HostMove(Panel& panel, const std::string& targetDir);
   void HostCopy(Panel& panel);
   // Files from `folder` onto the plug-in panel `target` (F5/F6 from a file panel).
