@@ -217,6 +217,7 @@ struct Host::Impl {
   // FE_REDRAW (a non-zero answer: the plug-in drew itself), GetOpenPluginInfo
   // (3 times, later host 4), then the panel is painted.
   void RedrawPanel(Panel& panel);
+  void RedrawInfoPanel(Panel& panel);
   void Paint(Panel& panel);
   // FE_CLOSE, ClosePlugin; the side then shows the panel below or the folder.
   void ClosePanelNow(Panel& panel, const std::string& dir, bool quitting = false);
