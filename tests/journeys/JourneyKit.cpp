@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -53,6 +54,37 @@ std::string ReplacedTokens(std::string text, const std::string& prefix, const ch
     text.replace(start, end - start, placeholder);
   }
   return text;
+}
+
+// Saved playlists go here: a folder whose path has the same length on every
+// run, so the dialogs and boxes that show it are drawn alike. Journeys run
+// one at a time in a prefix of their own.
+const char kListsFolder[] = "C:\\melvox-lists";
+
+// Removes a folder with everything inside, read-only files too.
+void RemoveTree(const std::string& path) {
+  std::error_code error;
+  for (std::filesystem::recursive_directory_iterator it(path, error), end; !error && it != end;
+       it.increment(error)) {
+    std::error_code ignored;
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ignored);
+  }
+  std::filesystem::remove_all(path, error);
+}
+
+// Script text (UTF-8) in the ANSI code page, as tags hold it.
+std::string AnsiFromUtf8(const std::string& text) {
+  int wide = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  if (wide <= 0) return text;
+  std::vector<wchar_t> buffer(static_cast<size_t>(wide));
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, buffer.data(), wide);
+  int bytes = WideCharToMultiByte(CP_ACP, 0, buffer.data(), -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return text;
+  std::string ansi(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, buffer.data(), -1, &ansi[0], bytes, nullptr, nullptr);
+  ansi.pop_back();
+  return ansi;
 }
 
 // The running player's window, whoever started it.
@@ -112,7 +144,9 @@ Journey::Journey()
       plugin_(root_.MakeDir("plugin")),
       songs_(root_.MakeDir("songs")),
       player_(root_.MakeDir("player")),
-      lists_(root_.MakeDir("lists")) {
+      lists_(kListsFolder) {
+  RemoveTree(lists_);
+  if (!CreateDirectoryA(lists_.c_str(), nullptr)) throw std::runtime_error("cannot make " + lists_);
   CopyOrThrow(BuiltPluginPath(), plugin_ + "\\melvox.dll");
   for (const char* file : kShippedFiles) CopyOrThrow(BuiltLanguageFolder() + "\\" + file, plugin_ + "\\" + file);
 
@@ -155,6 +189,7 @@ Journey::Journey()
 
 Journey::~Journey() {
   EndPlayers();
+  RemoveTree(lists_);
   registration_.reset();
   for (const char* name : {"PLUGIN", "SONGS", "PLAYER", "LISTS", "JOURNAL", "STATE"})
     SetEnvironmentVariableA(name, nullptr);
@@ -261,10 +296,16 @@ bool Journey::PlayerLine(const std::vector<std::string>& w, std::string* out) {
 
 bool Journey::FileLine(const std::vector<std::string>& w, std::string* out) {
   size_t n = w.size();
-  if (w[0] == "song" && (n == 2 || n == 3)) {
+  if (w[0] == "song" && (n == 2 || n == 3 || n == 5)) {
     for (size_t at = w[1].find('\\', 3); at != std::string::npos; at = w[1].find('\\', at + 1))
       CreateDirectoryA(w[1].substr(0, at).c_str(), nullptr);
-    testkit::WriteMpegSong(w[1], testkit::MpegFormat(), n == 3 ? atoi(w[2].c_str()) : 1);
+    testkit::Id3v1Fields tag;
+    if (n == 5) {
+      tag.artist = AnsiFromUtf8(w[3]);
+      tag.title = AnsiFromUtf8(w[4]);
+    }
+    testkit::WriteMpegSong(w[1], testkit::MpegFormat(), n >= 3 ? atoi(w[2].c_str()) : 1,
+                           n == 5 ? &tag : nullptr);
     return true;
   }
   if (w[0] == "readonly" && n == 2) {

@@ -9,10 +9,11 @@
 //            cache melvox.fc0 and the debug log melvox.log land there too
 //   songs\   the library (Library() below) and playlists of it
 //   player\  the player stand-in's copy, its fakeamp.ini, journal and state
-//   lists\   an empty folder, for playlists the plug-in saves
-// and sets the environment variables PLUGIN, SONGS, PLAYER, LISTS, JOURNAL
-// (the player's journal file) and STATE for ${NAME} in scripts. Besides the
-// farhost lines (tools/host/README.md) scripts may use:
+// and, for playlists the plug-in saves, an empty C:\melvox-lists (a path of
+// the same length on every run, removed afterwards), and sets the
+// environment variables PLUGIN, SONGS, PLAYER, LISTS, JOURNAL (the player's
+// journal file) and STATE for ${NAME} in scripts. Besides the farhost lines
+// (tools/host/README.md) scripts may use:
 //   player option <key>=<value>     a fakeamp.ini line for the next register/start
 //   player register [<playlist>]    the player installed (registry) but not running;
 //                                   the plug-in may start it, with the playlist loaded
@@ -24,8 +25,11 @@
 //   player add <path>...            the user adds songs in the player (IPC_PLAYFILE)
 //   player state                    the player's state: play state, song, playlist
 //   titles                          the titles cache file beside the plug-in, entry by entry
-//   song <path> [<seconds>]         an untagged MPEG song (1 s by default) made at path,
-//                                   with the folders it needs
+//   song <path> [<seconds> [<artist> <title>]]
+//                                   an MPEG song (1 s by default) made at path, with
+//                                   the folders it needs; untagged, or with an ID3v1
+//                                   tag of that artist and title (UTF-8 in the
+//                                   script, ANSI in the tag)
 //   readonly <path>                 the file gets the read-only attribute
 //   file <path>                     a file's bytes, line by line: every line shown with
 //                                   its end as \r\n or \n, other bytes below 0x20 or
