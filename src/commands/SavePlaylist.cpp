@@ -87,6 +87,7 @@ class TextArena {
     return at;
   }
   char* At(size_t offset) const { return bytes_ + offset; }
+  size_t Size() const { return size_; }
 
  private:
   char* bytes_ = nullptr;
@@ -116,9 +117,9 @@ bool AllocFileBytes(const char* path, unsigned char** bytes, size_t* size) {
 }
 
 // Writes the whole new content of path: into a temporary file beside it,
-// which takes the file's place only once it is complete, so a failure leaves
-// the old playlist as it was. The file keeps its attributes. 0, or the
-// system's error code.
+// which takes the file's place only once it is complete, so a write that
+// fails (a full disk, a lost share) leaves the old playlist as it was. The
+// file keeps its attributes. 0, or the system's error code.
 DWORD WritePlaylistFile(const char* path, const unsigned char* bytes, size_t size, bool existed,
                         DWORD attributes) {
   char folder[MAX_PATH];
@@ -141,7 +142,6 @@ DWORD WritePlaylistFile(const char* path, const unsigned char* bytes, size_t siz
       }
       done += put;
     }
-    if (error == 0 && !FlushFileBuffers(file.Get())) error = GetLastError();
   }
   if (error == 0) {
     BOOL placed = FALSE;
@@ -221,7 +221,8 @@ int MELVOXPanel::SavePlaylist() {
   // Where each entry's name and title lie in texts (the block moves while
   // it grows, so the pointers are set once it is complete).
   size_t* offsets = static_cast<size_t*>(calloc(2 * selectedNumber + 1, sizeof(size_t)));
-  TextArena texts;
+  TextArena texts;   // the names, ANSI already
+  TextArena titles;  // the titles, OEM until converted all at once
   size_t entriesNumber = 0;
   bool memoryShort = entries == nullptr || offsets == nullptr;
   char name[MAX_PATH];
@@ -237,16 +238,17 @@ int MELVOXPanel::SavePlaylist() {
     at[0] = texts.Add(name, out.NameLength);
     if (entry.Description != nullptr && entry.Description[0] != '\0') {
       out.TitleLength = strlen(entry.Description);
-      at[1] = texts.Add(entry.Description, out.TitleLength);
-      if (at[1] != SIZE_MAX)
-        OemToCharBuffA(texts.At(at[1]), texts.At(at[1]), static_cast<DWORD>(out.TitleLength));
+      at[1] = titles.Add(entry.Description, out.TitleLength);
     }
     out.Seconds = LengthTextToSeconds(entry.Owner);
     memoryShort = at[0] == SIZE_MAX || at[1] == SIZE_MAX;
   }
+  // One conversion for every title: byte for byte, as OemToCharBuff converts.
+  if (!memoryShort && titles.Size() > 0 && titles.Size() <= MAXDWORD)
+    OemToCharBuffA(titles.At(0), titles.At(0), static_cast<DWORD>(titles.Size()));
   for (size_t i = 0; !memoryShort && i < entriesNumber; ++i) {
     entries[i].Name = texts.At(offsets[2 * i]);
-    entries[i].Title = entries[i].TitleLength > 0 ? texts.At(offsets[2 * i + 1]) : nullptr;
+    entries[i].Title = entries[i].TitleLength > 0 ? titles.At(offsets[2 * i + 1]) : nullptr;
   }
   free(offsets);
 
@@ -288,7 +290,8 @@ int MELVOXPanel::SavePlaylist() {
   }
   if (!go) return 1;
 
-  HostControl(this, FCTL_UPDATEPANEL, nullptr);
+  // The entries did not change: only the panel beside, which may show the
+  // new file, is listed again; this one keeps the user's selection.
   HostControl(this, FCTL_UPDATEANOTHERPANEL, nullptr);
   HostControl(this, FCTL_REDRAWPANEL, nullptr);
   HostControl(this, FCTL_REDRAWANOTHERPANEL, nullptr);
