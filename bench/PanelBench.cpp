@@ -1,12 +1,17 @@
-// Speed and memory of the playlist panel against a floor measured in the same
-// run. One scenario per process (peak working set only grows):
+// Speed and memory of the playlist panel and its commands against floors
+// measured in the same run, each figure the median of five runs of the
+// measurement and its floor, interleaved. One scenario per process (peak
+// working set only grows):
 //   melvox_bench panel <songs> <tags 0|1>
 //     a panel of <songs> songs from the player stand-in, every title cached;
 //     floor: reading the same playlist file, one directory search per path,
 //     and with tags the last 128 bytes of every file.
 //   melvox_bench cache <entries>
 //     loading a titles cache file of <entries> entries; floor: reading it whole.
+//   melvox_bench commands <songs>, melvox_bench putfiles <songs>: CommandBench.cpp.
 // Song files and cache files are made once in bench-data beside the program.
+#include "BenchSupport.h"
+
 #include "PlayerKit.h"
 #include "link/PlayerMessages.h"
 #include "TempDir.h"
@@ -23,10 +28,11 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-namespace {
+namespace bench {
 
 constexpr int kSongsPerFolder = 500;
 
@@ -41,12 +47,15 @@ double Now() {
   return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-PROCESS_MEMORY_COUNTERS Memory() {
+static PROCESS_MEMORY_COUNTERS Memory() {
   PROCESS_MEMORY_COUNTERS m = {};
   m.cb = sizeof m;
   GetProcessMemoryInfo(GetCurrentProcess(), &m, sizeof m);
   return m;
 }
+
+SIZE_T PeakWorkingSet() { return Memory().PeakWorkingSetSize; }
+SIZE_T WorkingSet() { return Memory().WorkingSetSize; }
 
 std::string DataFolder() {
   char exe[MAX_PATH];
@@ -70,20 +79,17 @@ bool WriteWhole(const std::string& path, const void* data, size_t size) {
   return ok && put == size;
 }
 
-// Song i: a tagged MPEG file in a folder of at most 500 songs (large folders
-// make every name lookup slow under Wine, for the floor as for the panel).
-std::string SongPath(const std::string& data, int i) {
+std::string SongPath(const std::string& root, int i) {
   char name[MAX_PATH];
-  FormatText(name, sizeof name, "%s\\songs\\%03d\\song %06d.mp3", data.c_str(),
-             i / kSongsPerFolder, i);
+  FormatText(name, sizeof name, "%s\\%03d\\song %06d.mp3", root.c_str(), i / kSongsPerFolder, i);
   return name;
 }
 
-void MakeSongs(const std::string& data, int count) {
-  CreateDirectoryA((data + "\\songs").c_str(), nullptr);
+void MakeSongs(const std::string& root, int count) {
+  CreateDirectoryA(root.c_str(), nullptr);
   unsigned char bytes[1024 + kTagRecordSize] = {0xFF, 0xFB, 0x90, 0x64};
   for (int i = 0; i < count; ++i) {
-    std::string path = SongPath(data, i);
+    std::string path = SongPath(root, i);
     if (i % kSongsPerFolder == 0)
       CreateDirectoryA(path.substr(0, path.find_last_of('\\')).c_str(), nullptr);
     if (Exists(path)) continue;
@@ -94,59 +100,42 @@ void MakeSongs(const std::string& data, int count) {
   }
 }
 
-int PanelScenario(int songs, bool tags) {
-  std::string data = DataFolder();
-  MakeSongs(data, songs);
-  std::string list = data + "\\list" + std::to_string(songs) + ".m3u";
-  if (!Exists(list)) {
-    std::string text;
-    for (int i = 0; i < songs; ++i) text += SongPath(data, i) + "\r\n";
-    WriteWhole(list, text.data(), text.size());
-  }
+static double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
 
-  testkit::TempDir dir("melvox-bench");
-  playerkit::PlayerProcess player(dir.MakeDir("player"));
-  playerkit::PlayerRegistration registration(player.ExePath());
-  player.SetOption("playlist", list);
-  if (!player.Start(600000)) {
-    fprintf(stderr, "melvox_bench: the player stand-in did not start\n");
-    return 1;
-  }
+static std::string Spread(const std::vector<double>& values, const char* format) {
+  if (values.empty()) return "[]";
+  char low[32], high[32];
+  snprintf(low, sizeof low, format, *std::min_element(values.begin(), values.end()));
+  snprintf(high, sizeof high, format, *std::max_element(values.begin(), values.end()));
+  return std::string("[") + low + "-" + high + "]";
+}
 
-  Opt = kDefaultOptions;
-  Opt.ReadID3Tag = tags ? 1 : 0;
-  Opt.NoWinAMPStartup = 1;
-  std::string module = dir.File("melvox.dll");
-  TitlesCache* cache = new TitlesCache(module.c_str());
-  TitlesCacheObject = cache;
-  for (int i = 0; i < songs; ++i) {
-    char title[32];
-    FormatText(title, sizeof title, "Bench Artist - Song %d", i);
-    cache->AddTitle(SongPath(data, i).c_str(), DupText(title), DupText("0:00"));
-  }
-  cache->SortTitles();
+double PrintRuns(const char* name, const Runs& runs) {
+  std::vector<double> ratios;
+  for (size_t i = 0; i < runs.measured.size() && i < runs.floor.size(); ++i)
+    ratios.push_back(runs.measured[i] / (runs.floor[i] > 0.001 ? runs.floor[i] : 0.001));
+  double ratio = Median(ratios);
+  printf("%s: %.0fms %s, floor %.0fms %s, ratio %.2f %s\n", name, Median(runs.measured),
+         Spread(runs.measured, "%.0f").c_str(), Median(runs.floor), Spread(runs.floor, "%.0f").c_str(),
+         ratio, Spread(ratios, "%.2f").c_str());
+  fflush(stdout);
+  return ratio;
+}
 
-  // The player's own first write reads every song for its titles; that is
-  // the player's cost, so it is paid (and shown) before the panel is timed.
-  double w0 = Now();
-  player.Ipc(IPC_WRITEPLAYLIST);
-  double w1 = Now();
+}  // namespace bench
 
-  SIZE_T before = Memory().WorkingSetSize;
-  double t0 = Now();
-  MELVOXPanel* panel = new MELVOXPanel(OPEN_DISKMENU, 0);
-  double t1 = Now();
-  PluginPanelItem* items = nullptr;
-  int count = 0;
-  panel->GetFindData(&items, &count, 0);
-  double t2 = Now();
-  SIZE_T peak = Memory().PeakWorkingSetSize;
+namespace {
 
-  // The floor: the same playlist read whole, one search per path, the tags.
-  double f0 = Now();
+using namespace bench;
+
+// The floor of a panel: the playlist read whole, one search per path, the tags.
+int ReadListFloor(const std::string& playlist, bool tags) {
   std::vector<char> text;
-  HANDLE f = CreateFileA(player.PlaylistPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE f = CreateFileA(playlist.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   DWORD size = GetFileSize(f, nullptr);
   text.resize(size + 1);
   DWORD got = 0;
@@ -178,19 +167,78 @@ int PanelScenario(int songs, bool tags) {
       FindClose(search);
     }
   }
-  double f1 = Now();
+  return found;
+}
+
+int PanelScenario(int songs, bool tags) {
+  std::string data = DataFolder();
+  std::string root = data + "\\songs";
+  MakeSongs(root, songs);
+  std::string list = data + "\\list" + std::to_string(songs) + ".m3u";
+  if (!Exists(list)) {
+    std::string text;
+    for (int i = 0; i < songs; ++i) text += SongPath(root, i) + "\r\n";
+    WriteWhole(list, text.data(), text.size());
+  }
+
+  testkit::TempDir dir("melvox-bench");
+  playerkit::PlayerProcess player(dir.MakeDir("player"));
+  playerkit::PlayerRegistration registration(player.ExePath());
+  player.SetOption("playlist", list);
+  if (!player.Start(600000)) {
+    fprintf(stderr, "melvox_bench: the player stand-in did not start\n");
+    return 1;
+  }
+
+  Opt = kDefaultOptions;
+  Opt.ReadID3Tag = tags ? 1 : 0;
+  Opt.NoWinAMPStartup = 1;
+  std::string module = dir.File("melvox.dll");
+  TitlesCache* cache = new TitlesCache(module.c_str());
+  TitlesCacheObject = cache;
+  for (int i = 0; i < songs; ++i) {
+    char title[32];
+    FormatText(title, sizeof title, "Bench Artist - Song %d", i);
+    cache->AddTitle(SongPath(root, i).c_str(), DupText(title), DupText("0:00"));
+  }
+  cache->SortTitles();
+
+  // The player's own first write reads every song for its titles; that is
+  // the player's cost, so it is paid (and shown) before the panel is timed.
+  double w0 = Now();
+  player.Ipc(IPC_WRITEPLAYLIST);
+  double w1 = Now();
+
+  Runs runs;
+  SIZE_T before = WorkingSet();
+  SIZE_T peak = 0;
+  int count = 0;
+  int found = 0;
+  for (int run = 0; run < kRepeats; ++run) {
+    double t0 = Now();
+    MELVOXPanel* panel = new MELVOXPanel(OPEN_DISKMENU, 0);
+    PluginPanelItem* items = nullptr;
+    panel->GetFindData(&items, &count, 0);
+    double t1 = Now();
+    if (run == 0) peak = PeakWorkingSet();
+    delete panel;
+    double f0 = Now();
+    found = ReadListFloor(player.PlaylistPath(), tags);
+    double f1 = Now();
+    runs.measured.push_back(t1 - t0);
+    runs.floor.push_back(f1 - f0);
+  }
 
   // What the store and its texts need in the host's 32-bit layout: 366 bytes
   // per entry, plus with tags a six-pointer column array and five texts.
   double expected = songs * (366.0 + (tags ? 6 * 4 + 31 * 4 + 5 : 0));
   double used = static_cast<double>(peak > before ? peak - before : 0);
-  printf("panel songs=%d tags=%s entries=%d found=%d build=%.0fms listing=%.0fms total=%.0fms "
-         "playerFirstWrite=%.0fms floor=%.0fms ratio=%.2f peakWSgrowth=%.0fKB "
-         "store+texts(32-bit)=%.0fKB entry(this build)=%uB\n",
-         songs, tags ? "on" : "off", count, found, t1 - t0, t2 - t1, t2 - t0, w1 - w0, f1 - f0,
-         (t2 - t0) / (f1 - f0), used / 1024, expected / 1024,
-         static_cast<unsigned>(sizeof(PluginPanelItem)));
-  delete panel;
+  char name[96];
+  FormatText(name, sizeof name, "panel songs=%d tags=%s entries=%d found=%d, build and listing", songs,
+             tags ? "on" : "off", count, found);
+  PrintRuns(name, runs);
+  printf("  playerFirstWrite=%.0fms peakWSgrowth=%.0fKB store+texts(32-bit)=%.0fKB entry(this build)=%uB\n",
+         w1 - w0, used / 1024, expected / 1024, static_cast<unsigned>(sizeof(PluginPanelItem)));
   TitlesCacheObject = nullptr;
   // The cache is not saved: nothing of the benchmark is meant to last.
   cache->Release();
@@ -217,31 +265,40 @@ int CacheScenario(int entries) {
     }
     WriteWhole(file, bytes.data(), bytes.size());
   }
-  SIZE_T before = Memory().WorkingSetSize;
-  double t0 = Now();
-  TitlesCache* cache = new TitlesCache(module.c_str());
-  double t1 = Now();
-  SIZE_T peak = Memory().PeakWorkingSetSize;
-  int loaded = cache->Count;
-  cache->Release();  // not saved: the file stays as made
-  delete cache;
-
-  double f0 = Now();
-  HANDLE f = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  DWORD size = GetFileSize(f, nullptr);
-  std::vector<char> bytes(size);
-  DWORD got = 0;
-  ReadFile(f, bytes.data(), size, &got, nullptr);
-  CloseHandle(f);
+  Runs runs;
+  SIZE_T before = WorkingSet();
+  SIZE_T peak = 0;
+  int loaded = 0;
   int texts = 0;
-  for (DWORD i = 0; i < got; ++i) texts += bytes[i] == 0;
-  double f1 = Now();
-  printf("cache entries=%d loaded=%d texts=%d size=%luKB load=%.0fms floor=%.0fms ratio=%.1f "
-         "peakWSgrowth=%.0fKB\n",
-         entries, loaded, texts, static_cast<unsigned long>(size / 1024), t1 - t0, f1 - f0,
-         (t1 - t0) / (f1 - f0 > 0.001 ? f1 - f0 : 0.001),
-         static_cast<double>(peak > before ? peak - before : 0) / 1024);
+  DWORD size = 0;
+  for (int run = 0; run < kRepeats; ++run) {
+    double t0 = Now();
+    TitlesCache* cache = new TitlesCache(module.c_str());
+    double t1 = Now();
+    if (run == 0) peak = PeakWorkingSet();
+    loaded = cache->Count;
+    cache->Release();  // not saved: the file stays as made
+    delete cache;
+
+    double f0 = Now();
+    HANDLE f = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    size = GetFileSize(f, nullptr);
+    std::vector<char> bytes(size);
+    DWORD got = 0;
+    ReadFile(f, bytes.data(), size, &got, nullptr);
+    CloseHandle(f);
+    texts = 0;
+    for (DWORD i = 0; i < got; ++i) texts += bytes[i] == 0;
+    double f1 = Now();
+    runs.measured.push_back(t1 - t0);
+    runs.floor.push_back(f1 - f0);
+  }
+  char name[96];
+  FormatText(name, sizeof name, "cache entries=%d loaded=%d texts=%d size=%luKB, load", entries, loaded,
+             texts, static_cast<unsigned long>(size / 1024));
+  PrintRuns(name, runs);
+  printf("  peakWSgrowth=%.0fKB\n", static_cast<double>(peak > before ? peak - before : 0) / 1024);
   return loaded == entries ? 0 : 1;
 }
 
@@ -251,6 +308,10 @@ int main(int argc, char** argv) {
   std::string what = argc > 1 ? argv[1] : "";
   if (what == "panel" && argc > 3) return PanelScenario(atoi(argv[2]), atoi(argv[3]) != 0);
   if (what == "cache" && argc > 2) return CacheScenario(atoi(argv[2]));
-  fprintf(stderr, "usage: melvox_bench panel <songs> <tags 0|1> | cache <entries>\n");
+  if (what == "commands" && argc > 2) return bench::CommandScenario(atoi(argv[2]));
+  if (what == "putfiles" && argc > 2) return bench::PutFilesScenario(atoi(argv[2]));
+  fprintf(stderr,
+          "usage: melvox_bench panel <songs> <tags 0|1> | cache <entries> | commands <songs> | "
+          "putfiles <songs>\n");
   return 2;
 }

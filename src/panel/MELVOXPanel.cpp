@@ -37,31 +37,6 @@ constexpr LRESULT kPlayerPaused = 3;
 
 const void* AsHandle(const void* p) { return p; }
 
-// Reads the song's tag into the entry's columns when it has one.
-void ReadTagColumns(PluginPanelItem* item) {
-  unsigned char* record = ReadTagRecord(item->FindData.cFileName);
-  if (record == nullptr) return;
-  char** columns = static_cast<char**>(calloc(kTagColumns, sizeof(char*)));
-  if (columns != nullptr) {
-    columns[0] = TagTitle(record);
-    columns[1] = TagArtist(record);
-    columns[2] = TagAlbum(record);
-    columns[3] = TagYear(record);
-    columns[4] = TagComment(record);
-    columns[5] = const_cast<char*>(TagGenreName(record));
-    bool complete = true;
-    for (int i = 0; i < kOwnedTagColumns; ++i) complete = complete && columns[i] != nullptr;
-    if (complete) {
-      item->CustomColumnData = columns;
-      item->CustomColumnNumber = kTagColumns;
-    } else {
-      for (int i = 0; i < kOwnedTagColumns; ++i) free(columns[i]);
-      free(columns);
-    }
-  }
-  free(record);
-}
-
 bool EndsWithM3u(const char* path) {
   size_t n = strlen(path);
   return n >= 4 && lstrcmpiA(path + n - 4, ".m3u") == 0;
@@ -195,6 +170,30 @@ void MELVOXPanel::ReleaseColumns(PluginPanelItem* item) {
   item->CustomColumnNumber = 0;
 }
 
+void MELVOXPanel::ReadTagColumns(PluginPanelItem* item) {
+  unsigned char* record = ReadTagRecord(item->FindData.cFileName);
+  if (record == nullptr) return;
+  char** columns = static_cast<char**>(calloc(kTagColumns, sizeof(char*)));
+  if (columns != nullptr) {
+    columns[0] = TagTitle(record);
+    columns[1] = TagArtist(record);
+    columns[2] = TagAlbum(record);
+    columns[3] = TagYear(record);
+    columns[4] = TagComment(record);
+    columns[5] = const_cast<char*>(TagGenreName(record));
+    bool complete = true;
+    for (int i = 0; i < kOwnedTagColumns; ++i) complete = complete && columns[i] != nullptr;
+    if (complete) {
+      item->CustomColumnData = columns;
+      item->CustomColumnNumber = kTagColumns;
+    } else {
+      for (int i = 0; i < kOwnedTagColumns; ++i) free(columns[i]);
+      free(columns);
+    }
+  }
+  free(record);
+}
+
 MELVOXPanel::StoreResult MELVOXPanel::ReserveItems(int count, bool exact) {
   int needed = count + 1;  // the spare zeroed record
   if (ItemsMemory != nullptr && ItemsCapacity >= needed) {
@@ -299,10 +298,11 @@ int MELVOXPanel::MakeWinAMPPlayList() {
     ScopedWaitMessage wait(MWaitWritingPlaylist);
     LoadWinAMP();
     SendPlayerIpc(PlayerWindow, IPC_DELETE);
+    // The player was made sure of just now: asking again before every entry
+    // would double the messages of a rewrite.
     char path[MAX_PATH];
     for (int i = 0; i < ItemsNumber && Items != nullptr; ++i) {
       PlayerName(Items[i], path, sizeof path);
-      LoadWinAMP();
       SendPlayerPlayFile(PlayerWindow, path);
     }
     LoadWinAMP();
@@ -569,38 +569,57 @@ void MELVOXPanel::UpdateItems() {
     return;
   }
 
+  // The song files decide what stays: an entry marked for the host's delete
+  // or move whose file is still where it was (the host failed, or the user
+  // cancelled in a way no key followed) stays in the panel and the player.
   bool dropped = false;
   {
     ScopedWaitMessage wait(MWaitCheckingFiles);
-    char path[MAX_PATH];
-    for (int i = 0; i < ItemsNumber && Items != nullptr; ++i) {
-      PluginPanelItem* item = &Items[i];
-      CopyTextN(path, sizeof path, item->FindData.cFileName, sizeof item->FindData.cFileName);
-      WIN32_FIND_DATAA found;
-      if (FindSongFile(CheckedPlayerName(*item), path, &found)) {
-        CopyFindData(&item->FindData, found);
-        CopyText(item->FindData.cFileName, sizeof item->FindData.cFileName, path);
-        item->NumberOfLinks = static_cast<DWORD>(i + 1);
-      } else {
-        item->Flags |= EmptyMark;
-        dropped = true;
-      }
+    for (int pass = 0; pass < 2; ++pass) {
+      dropped = CheckSongFiles();
+      // Dropping rewrites the player's playlist from the store: not over
+      // songs the user changed in the player since the last listing. Then
+      // the player's list is taken instead, and its files checked.
+      if (!dropped || pass > 0 || CompareWithPlayer() != PlayerHoldsOther) break;
+      DebugLog << "\nMELVOXPanel::UpdateItems: WinAMP playlist changed, rebuilt from WinAMP..."
+               << LogFlush;
+      MakeMELVOXPanelItems(false);
     }
     RemoveEmptyItems();
     for (int i = 0; i < ItemsNumber; ++i) Items[i].NumberOfLinks = static_cast<DWORD>(i + 1);
   }
 
-  if (RemovePending == 1 || dropped) {
+  if (dropped) {
     MakeWinAMPPlayList();
-    RemovePending = 0;
     InfoRefresh = 1;
     PanelInfo other;
     memset(&other, 0, sizeof other);
     if (HostControl(this, FCTL_GETANOTHERPANELINFO, &other) && other.PanelType == PTYPE_INFOPANEL)
       HostControl(this, FCTL_REDRAWANOTHERPANEL, nullptr);
   }
+  RemovePending = 0;
   ItemsVerified = 1;
   DebugLog << "\nMELVOXPanel::UpdateItems: Ok... }" << LogFlush;
+}
+
+bool MELVOXPanel::CheckSongFiles() {
+  bool missing = false;
+  char path[MAX_PATH];
+  for (int i = 0; i < ItemsNumber && Items != nullptr; ++i) {
+    PluginPanelItem* item = &Items[i];
+    CopyTextN(path, sizeof path, item->FindData.cFileName, sizeof item->FindData.cFileName);
+    WIN32_FIND_DATAA found;
+    if (FindSongFile(CheckedPlayerName(*item), path, &found)) {
+      CopyFindData(&item->FindData, found);
+      CopyText(item->FindData.cFileName, sizeof item->FindData.cFileName, path);
+      item->NumberOfLinks = static_cast<DWORD>(i + 1);
+      item->Flags &= ~EmptyMark;
+    } else {
+      item->Flags |= EmptyMark;
+      missing = true;
+    }
+  }
+  return missing;
 }
 
 void MELVOXPanel::RemoveEmptyItems() {

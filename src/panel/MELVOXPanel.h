@@ -90,15 +90,19 @@ class MELVOXPanel {
   int ProcessKey(int Key, unsigned int ControlState);
   // Files copied (Move 0) or moved (Move 1) onto the panel: the host's records
   // with bare names, relative to the current folder; folders stand for all
-  // the files below them. They are appended to the player's playlist and
-  // become entries (with player's names, SetPlayerNameFromOem). 1 when any
-  // was added, 0 when none was (nothing changed). The host lists the panel
-  // afterwards.
+  // the files below them (GetDirList, in the host's order), playlist files
+  // and ".." are left out, and a name that would be longer than 259
+  // characters is refused (the user is told how many). The songs are
+  // appended to the player's playlist and become entries (with player's
+  // names, SetPlayerNameFromOem). 1 when any was added, 0 when none was
+  // (nothing changed; also when a folder cannot be listed: the whole call is
+  // undone). The host lists the panel afterwards.
   int PutFiles(PluginPanelItem* PanelItem, int ItemsNumber, int Move, int OpMode);
   // The results of the host's Find File (full paths, in result order) for a
-  // panel opened with OPEN_FINDLIST, before its first listing: they replace
-  // the player's playlist and the entries. 1 = the panel shows them; 0 =
-  // refused, and the host closes the instance again.
+  // panel opened with OPEN_FINDLIST, before its first listing: their songs
+  // replace the player's playlist and the entries (folders and playlist
+  // files left out). 1 = the panel shows them; 0 = refused, and the host
+  // closes the instance again.
   int SetFindList(const PluginPanelItem* PanelItem, int ItemsNumber);
   // --- store helpers ---
   // A new zeroed entry at the end of the store (ItemsNumber grows by one), or
@@ -107,6 +111,10 @@ class MELVOXPanel {
   // Releases the column array and texts C0-C4 an entry owns (only when its
   // CustomColumnNumber is 6; C5 is a language text) and clears both fields.
   static void ReleaseColumns(PluginPanelItem* item);
+  // Gives an entry without columns the six tag columns of its song when the
+  // song file carries an ID3v1 tag; otherwise (or when memory is short) it
+  // stays without.
+  static void ReadTagColumns(PluginPanelItem* item);
 
   // --- the player's names of the entries ---
   // An entry's FindData.cFileName is OEM, and that conversion loses every
@@ -178,6 +186,10 @@ class MELVOXPanel {
   // the stopped player through the uncached songs (startTime from PanelClock).
   void TitlesFromCache();
   void FetchTitles(DWORD startTime);
+  // The listing's check of the song files: an entry whose file is found
+  // takes the file's data and loses its EmptyMark, one whose file is gone
+  // gets it. True when any file was gone.
+  bool CheckSongFiles();
   // GetOpenPluginInfo's recompute of the information lines from the player.
   void RefreshInfoLines();
   // Gives the entry of the current song a title when it has none: from the
@@ -191,6 +203,37 @@ class MELVOXPanel {
   void SendPendingUpdate();
   // The cursor on the current song, when a rebuild asks for it (FE_REDRAW).
   void PlaceCursorOnSong();
+
+  // --- the panel commands (src/commands) ---
+  // The store entry (0-based) a host item stands for: its NumberOfLinks in
+  // 1..ItemsNumber and the entry's name equal to the item's; -1 for any
+  // other item (".." has 0; a copy from an older listing names another).
+  int StoreIndexOf(const PluginPanelItem& hostItem) const;
+  // Whether the player holds exactly the store's entries, in store order:
+  // its list length, then every path of the playlist file it writes on
+  // IPC_WRITEPLAYLIST against the entries' player's names (Song follows the
+  // player's answer). PlayerUnknown when no player answers, or its file
+  // cannot be read after the lengths agreed.
+  enum PlayerCheck { PlayerHoldsStore, PlayerHoldsOther, PlayerUnknown };
+  PlayerCheck CompareWithPlayer();
+  // Before a command rewrites the player's playlist from the store or acts
+  // on a position: true when it may go on. False when the player holds
+  // another playlist (songs added, removed or moved in the player since the
+  // last listing): the store is rebuilt from the player, the panel listed
+  // again and redrawn, and the user told that nothing was done.
+  bool StoreStillCurrent(const char* scope);
+  // A player window to talk to: LoadWinAMP, then the window looked up when
+  // none is known. False when there is none.
+  bool ReachPlayer();
+  // The keys (ProcessKey.cpp, Removal.cpp, SavePlaylist.cpp); each returns
+  // ProcessKey's result.
+  int PlayUnderCursor(int Key);
+  int StopOrPause(int Key);
+  int EditTags();
+  int RemoveSelected(int Key);
+  int MarkForHost(int Key, bool wipe);
+  int ReorderFromPanel();
+  int SavePlaylist();
 };
 
 // Hundredths of a second since a fixed moment; the progress of a long title

@@ -79,7 +79,13 @@ constexpr int kGenreNamesNumber = 148;
 // of every .lng file, each under its "// <name>" comment line).
 #define MELVOX_MORE_MESSAGES(X)                                                  \
   /* a file the plug-in was asked to change could not be written */            \
-  X(MFileNotWritten)                                                            \
+  X(MFileNotWritten)                                                             \
+  /* the player's playlist changed under the panel */                          \
+  X(MPlaylistChanged) X(MPlaylistShownAgain)                                     \
+  /* files put onto the panel whose full names are too long */                 \
+  X(MNamesTooLong)                                                               \
+  /* saving the playlist: a path too long, a file to be replaced */            \
+  X(MSavePathTooLong) X(MSaveFileExists) X(MSaveReplace)                         \
   /* tag editor: a song file it could not change or put back */                 \
   X(MTagNotChanged) X(MTagNotRestored)
 

@@ -412,6 +412,7 @@ TEST(HostDirLists, RecursiveRelativeToTheParentAndFreedOnce) {
   std::string music = folder.Mkdir("Music");
   folder.Mkdir("Music\\Live");
   folder.Write("Music\\a.mp3", "a");
+  folder.Write("Music\\z.mp3", "z");
   folder.Write("Music\\Live\\b.mp3", "bb");
   std::vector<std::string> seen;
   Host host(Collecting(&seen));
@@ -421,9 +422,11 @@ TEST(HostDirLists, RecursiveRelativeToTheParentAndFreedOnce) {
   ASSERT_EQ(1, info->GetDirList((music + "\\").c_str(), &items, &n));
   std::vector<std::string> names;
   for (int i = 0; i < n; ++i) names.push_back(items[i].FindData.cFileName);
-  EXPECT_EQ((std::vector<std::string>{"Music\\a.mp3", "Music\\Live", "Music\\Live\\b.mp3"}), names);
-  EXPECT_TRUE(items[1].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_EQ(2u, items[2].FindData.nFileSizeLow);
+  // The 1.x host's order: a folder's files, then each subfolder and its contents.
+  EXPECT_EQ((std::vector<std::string>{"Music\\a.mp3", "Music\\z.mp3", "Music\\Live", "Music\\Live\\b.mp3"}),
+            names);
+  EXPECT_TRUE(items[2].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(2u, items[3].FindData.nFileSizeLow);
   EXPECT_EQ(1, host.OpenDirLists());
   info->FreeDirList(items);
   EXPECT_TRUE(seen.empty());
@@ -432,6 +435,10 @@ TEST(HostDirLists, RecursiveRelativeToTheParentAndFreedOnce) {
   EXPECT_EQ(0, info->GetDirList((folder.Path() + "\\none").c_str(), &items, &n));
   EXPECT_EQ(nullptr, items);
   EXPECT_EQ(0, n);
+  // The user stops the host's scan: that one call fails.
+  host.InterruptNextDirList();
+  EXPECT_EQ(0, info->GetDirList(music.c_str(), &items, &n));
+  EXPECT_EQ(nullptr, items);
   ASSERT_EQ(1, info->GetDirList(folder.Mkdir("Empty").c_str(), &items, &n));
   EXPECT_EQ(0, n);
   EXPECT_FALSE(host.CheckBalanced()) << "an empty list must be freed too";

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -24,6 +26,7 @@ const DWORD kSendTimeoutMs = 30000;
 const DWORD kStartTimeoutMs = 20000;
 // IPC codes and buttons the user's own actions on the player send.
 const LPARAM kIpcDelete = 101;
+const ULONG_PTR kIpcPlayFile = 100;
 const LPARAM kIpcSetPlaylistPos = 121;
 const WORD kPrevious = 40044, kPlay = 40045, kPause = 40046, kStop = 40047, kNext = 40048;
 
@@ -51,6 +54,37 @@ std::string ReplacedTokens(std::string text, const std::string& prefix, const ch
     text.replace(start, end - start, placeholder);
   }
   return text;
+}
+
+// Saved playlists go here: a folder whose path has the same length on every
+// run, so the dialogs and boxes that show it are drawn alike. Journeys run
+// one at a time in a prefix of their own.
+const char kListsFolder[] = "C:\\melvox-lists";
+
+// Removes a folder with everything inside, read-only files too.
+void RemoveTree(const std::string& path) {
+  std::error_code error;
+  for (std::filesystem::recursive_directory_iterator it(path, error), end; !error && it != end;
+       it.increment(error)) {
+    std::error_code ignored;
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ignored);
+  }
+  std::filesystem::remove_all(path, error);
+}
+
+// Script text (UTF-8) in the ANSI code page, as tags hold it.
+std::string AnsiFromUtf8(const std::string& text) {
+  int wide = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  if (wide <= 0) return text;
+  std::vector<wchar_t> buffer(static_cast<size_t>(wide));
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, buffer.data(), wide);
+  int bytes = WideCharToMultiByte(CP_ACP, 0, buffer.data(), -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return text;
+  std::string ansi(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, buffer.data(), -1, &ansi[0], bytes, nullptr, nullptr);
+  ansi.pop_back();
+  return ansi;
 }
 
 // The running player's window, whoever started it.
@@ -115,7 +149,10 @@ Journey::Journey()
     : root_("journey"),
       plugin_(root_.MakeDir("plugin")),
       songs_(root_.MakeDir("songs")),
-      player_(root_.MakeDir("player")) {
+      player_(root_.MakeDir("player")),
+      lists_(kListsFolder) {
+  RemoveTree(lists_);
+  if (!CreateDirectoryA(lists_.c_str(), nullptr)) throw std::runtime_error("cannot make " + lists_);
   CopyOrThrow(BuiltPluginPath(), plugin_ + "\\melvox.dll");
   for (const char* file : kShippedFiles) CopyOrThrow(BuiltLanguageFolder() + "\\" + file, plugin_ + "\\" + file);
 
@@ -155,14 +192,17 @@ Journey::Journey()
   SetEnvironmentVariableA("PLUGIN", plugin_.c_str());
   SetEnvironmentVariableA("SONGS", songs_.c_str());
   SetEnvironmentVariableA("PLAYER", player_.c_str());
+  SetEnvironmentVariableA("LISTS", lists_.c_str());
   SetEnvironmentVariableA("JOURNAL", (player_ + "\\journal.txt").c_str());
   SetEnvironmentVariableA("STATE", (player_ + "\\state.txt").c_str());
 }
 
 Journey::~Journey() {
   EndPlayers();
+  RemoveTree(lists_);
   registration_.reset();
-  for (const char* name : {"PLUGIN", "SONGS", "PLAYER", "JOURNAL", "STATE"}) SetEnvironmentVariableA(name, nullptr);
+  for (const char* name : {"PLUGIN", "SONGS", "PLAYER", "LISTS", "JOURNAL", "STATE"})
+    SetEnvironmentVariableA(name, nullptr);
 }
 
 void Journey::EndPlayers() {
@@ -176,7 +216,7 @@ std::string Journey::Run(const std::string& script, int* failures) {
   int failed = farhost::RunScript(
       script, plugin_ + "\\melvox.dll", &out,
       [this](farhost::Host&, const std::vector<std::string>& words, std::string* shown) {
-        return PlayerLine(words, shown);
+        return PlayerLine(words, shown) || FileLine(words, shown);
       });
   if (failures) *failures = failed;
   return Stable(out);
@@ -236,6 +276,16 @@ bool Journey::PlayerLine(const std::vector<std::string>& w, std::string* out) {
   for (const auto& b : buttons)
     if (what == b.name && n == 2) return Send(WM_COMMAND, b.command, 0), true;
   if (what == "clear" && n == 2) return Send(WM_USER, 0, kIpcDelete), true;
+  if (what == "add" && n >= 3) {
+    for (size_t i = 2; i < n; ++i) {
+      COPYDATASTRUCT data = {};
+      data.dwData = kIpcPlayFile;
+      data.cbData = static_cast<DWORD>(w[i].size() + 1);
+      data.lpData = const_cast<char*>(w[i].c_str());
+      Send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
+    return true;
+  }
   if (what == "quit" && n == 2) return EndPlayers(), true;
   if (what == "unregister" && n == 2) return registration_.reset(), true;
   if (what == "state" && n == 2) {
@@ -254,10 +304,67 @@ bool Journey::PlayerLine(const std::vector<std::string>& w, std::string* out) {
   return false;
 }
 
+bool Journey::FileLine(const std::vector<std::string>& w, std::string* out) {
+  size_t n = w.size();
+  if (w[0] == "song" && (n == 2 || n == 3 || n == 5)) {
+    for (size_t at = w[1].find('\\', 3); at != std::string::npos; at = w[1].find('\\', at + 1))
+      CreateDirectoryA(w[1].substr(0, at).c_str(), nullptr);
+    testkit::Id3v1Fields tag;
+    if (n == 5) {
+      tag.artist = AnsiFromUtf8(w[3]);
+      tag.title = AnsiFromUtf8(w[4]);
+    }
+    testkit::WriteMpegSong(w[1], testkit::MpegFormat(), n >= 3 ? atoi(w[2].c_str()) : 1,
+                           n == 5 ? &tag : nullptr);
+    return true;
+  }
+  if (w[0] == "readonly" && n == 2) {
+    DWORD attributes = GetFileAttributesA(w[1].c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesA(w[1].c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+  }
+  if (w[0] == "file" && n == 2) {
+    DWORD attributes = GetFileAttributesA(w[1].c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      *out += "file: none\n";
+      return true;
+    }
+    std::string bytes = testkit::ReadText(w[1]);
+    // No byte count: the folders' names differ in length from run to run.
+    *out += "file:\n";
+    std::string line;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+      unsigned char c = static_cast<unsigned char>(bytes[i]);
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+        *out += "  |" + line + "\\r\\n\n";
+        line.clear();
+        ++i;
+      } else if (c == '\n') {
+        *out += "  |" + line + "\\n\n";
+        line.clear();
+      } else if (c < 0x20 || c > 0x7e) {
+        char hex[8];
+        snprintf(hex, sizeof hex, "\\x%02x", c);
+        line += hex;
+      } else {
+        line += static_cast<char>(c);
+      }
+    }
+    if (!line.empty()) *out += "  |" + line + "\n";
+    return true;
+  }
+  return false;
+}
+
 std::string Journey::Stable(std::string text) const {
   text = Replaced(text, plugin_, "${PLUGIN}");
+  text = Replaced(text, lists_, "${LISTS}");
   text = Replaced(text, songs_, "${SONGS}");
   text = Replaced(text, player_, "${PLAYER}");
+  // The folder the test runs in: the panel closes back to it.
+  char current[MAX_PATH];
+  DWORD n = GetCurrentDirectoryA(sizeof current, current);
+  if (n > 0 && n < sizeof current) text = Replaced(text, current, "${CWD}");
   text = ReplacedTokens(text, "handle=0x", "0123456789abcdef", "${HANDLE}");
   // Where in the song the player was when the plug-in asked: milliseconds
   // that differ from run to run.

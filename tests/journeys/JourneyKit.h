@@ -9,9 +9,11 @@
 //            cache melvox.fc0 and the debug log melvox.log land there too
 //   songs\   the library (Library() below) and playlists of it
 //   player\  the player stand-in's copy, its fakeamp.ini, journal and state
-// and sets the environment variables PLUGIN, SONGS, PLAYER, JOURNAL (the
-// player's journal file) and STATE for ${NAME} in scripts. Besides the
-// farhost lines (tools/host/README.md) scripts may use:
+// and, for playlists the plug-in saves, an empty C:\melvox-lists (a path of
+// the same length on every run, removed afterwards), and sets the
+// environment variables PLUGIN, SONGS, PLAYER, LISTS, JOURNAL (the player's
+// journal file) and STATE for ${NAME} in scripts. Besides the farhost lines
+// (tools/host/README.md) scripts may use:
 //   player option <key>=<value>     a fakeamp.ini line for the next register/start
 //   player register [<playlist>]    the player installed (registry) but not running;
 //                                   the plug-in may start it, with the playlist loaded
@@ -20,9 +22,20 @@
 //                                   the user works the player (n: 1-based song)
 //   player quit                     the player ends (also one the plug-in started)
 //   player unregister               the installation's registry entry removed
+//   player add <path>...            the user adds songs in the player (IPC_PLAYFILE)
 //   player state                    the player's state: play state, song, playlist
 //   titles                          the titles cache file beside the plug-in, entry by entry
-// The transcript has the folders replaced by ${PLUGIN}, ${SONGS}, ${PLAYER},
+//   song <path> [<seconds> [<artist> <title>]]
+//                                   an MPEG song (1 s by default) made at path, with
+//                                   the folders it needs; untagged, or with an ID3v1
+//                                   tag of that artist and title (UTF-8 in the
+//                                   script, ANSI in the tag)
+//   readonly <path>                 the file gets the read-only attribute
+//   file <path>                     a file's bytes, line by line: every line shown with
+//                                   its end as \r\n or \n, other bytes below 0x20 or
+//                                   above 0x7e as \xNN
+// The transcript has the folders replaced by ${PLUGIN}, ${SONGS}, ${PLAYER}, ${LISTS},
+// the folder the test runs in by ${CWD},
 // instance addresses in log lines by ${HANDLE} and the log's start time by
 // ${TIME}. Windows only.
 #pragma once
@@ -76,6 +89,7 @@ class Journey {
   const std::string& PluginFolder() const { return plugin_; }
   const std::string& SongsFolder() const { return songs_; }
   const std::string& PlayerFolder() const { return player_; }
+  const std::string& ListsFolder() const { return lists_; }
 
  private:
   bool PlayerLine(const std::vector<std::string>& words, std::string* out);
@@ -84,7 +98,8 @@ class Journey {
   std::string Stable(std::string text) const;
 
   testkit::TempDir root_;
-  std::string plugin_, songs_, player_;
+  bool FileLine(const std::vector<std::string>& words, std::string* out);
+  std::string plugin_, songs_, player_, lists_;
   std::vector<std::pair<std::string, std::string>> options_;
   std::unique_ptr<playerkit::PlayerRegistration> registration_;
   std::unique_ptr<playerkit::PlayerProcess> process_;

@@ -128,6 +128,23 @@ TEST_F(PlayerFixture, OwnBoxKeepsTheSenderWaiting) {
     EXPECT_EQ("IPC_GETVERSION wParam=0", journal[3]);
 }
 
+TEST_F(PlayerFixture, LockPlayingHoldsThePlayingSongLikeTheRealDecoder) {
+    player.SetOption("lockplaying", "1");
+    StartPlayer();
+    const std::string a = Song("a.mp3", 1), b = Song("b.mp3", 1);
+    player.PlayFile(a);
+    player.PlayFile(b);
+    player.Command(WINAMP_BUTTON2);
+    EXPECT_FALSE(DeleteFileA(a.c_str())) << "the playing song cannot be deleted";
+    player.Command(WINAMP_BUTTON3);
+    EXPECT_FALSE(MoveFileA(a.c_str(), dir.File("moved.mp3").c_str())) << "nor moved while paused";
+    player.Command(WINAMP_BUTTON5);  // the next song is held instead
+    EXPECT_TRUE(DeleteFileA(a.c_str()));
+    EXPECT_FALSE(DeleteFileA(b.c_str()));
+    player.Command(WINAMP_BUTTON4);
+    EXPECT_TRUE(DeleteFileA(b.c_str())) << "a stopped player holds nothing";
+}
+
 TEST(PlayerRegistration, AddsTheIconValueAndRemovesOnlyWhatItMade) {
     std::string before;
     const bool registeredBefore = playerkit::ReadPlayerRegistration(&before);

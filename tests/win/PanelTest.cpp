@@ -286,22 +286,35 @@ TEST_F(PanelTest, ListingWithEveryFileMissingEmptiesPanelAndPlayer) {
   EXPECT_EQ(panel.Items, added);
 }
 
-TEST_F(PanelTest, MarkedEntriesAndRemovePendingRewriteThePlayer) {
+TEST_F(PanelTest, MarkedEntriesGoOnlyWithTheirFiles) {
   std::vector<std::string> songs = Songs(4);
   player_->playlist = songs;
   MELVOXPanel panel(OPEN_DISKMENU, 0);
   PluginPanelItem* items;
   int count;
   panel.GetFindData(&items, &count, 0);
+  // The host was to delete songs 0 and 2 (F8); only song 0 went.
   panel.Items[0].Flags |= EmptyMark;
   panel.Items[2].Flags |= EmptyMark;
   panel.RemovePending = 1;
   panel.ItemsVerified = 0;
+  ASSERT_TRUE(DeleteFileA(songs[0].c_str()));
   panel.GetFindData(&items, &count, 0);
-  EXPECT_EQ((std::vector<std::string>{songs[1], songs[3]}), Names(panel));
-  EXPECT_EQ((std::vector<std::string>{songs[1], songs[3]}), player_->playlist);
+  EXPECT_EQ((std::vector<std::string>{songs[1], songs[2], songs[3]}), Names(panel));
+  EXPECT_EQ((std::vector<std::string>{songs[1], songs[2], songs[3]}), player_->playlist);
   EXPECT_EQ(0, panel.RemovePending);
+  EXPECT_EQ(0u, panel.Items[1].Flags & EmptyMark);
   EXPECT_EQ(2u, panel.Items[1].NumberOfLinks);
+
+  // Marks whose files all stayed change nothing: the player is not rewritten.
+  panel.Items[0].Flags |= EmptyMark;
+  panel.RemovePending = 1;
+  panel.ItemsVerified = 0;
+  size_t cleared = player_->Count("ipc 101");
+  panel.GetFindData(&items, &count, 0);
+  EXPECT_EQ(3, count);
+  EXPECT_EQ(cleared, player_->Count("ipc 101"));
+  EXPECT_EQ(0, panel.RemovePending);
 }
 
 TEST_F(PanelTest, ReloadFromPlayerRebuildsBeforeTheCheck) {

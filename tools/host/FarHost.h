@@ -258,10 +258,10 @@ class Host {
   // "no key" pair (0x81001, 0x1001) after the key and before Ctrl/Alt keys.
   // When the plug-in returns 0 the host does its own command: cursor keys and
   // Ins, Enter (".." closes the panel, a real file goes to OpenFilePlugin),
-  // Ctrl+PgUp, Ctrl+R, Tab, Ctrl+L, and on real names F5/F6/F8 (a confirmation
-  // answered like a message, 0 = go, then the real copy/move/delete and a
-  // listing); F3, F4, F7, Alt+Del, Alt+F6, Shift+F5 are only recorded as
-  // "host opened its ..." calls. See README.md.
+  // Ctrl+PgUp, Ctrl+R, Tab, Ctrl+L, and on real names F5/F6/F8/Alt+Del (a
+  // confirmation answered like a message, 0 = go, then the real copy, move,
+  // delete or wipe and a listing); F3, F4, F7, Alt+F6, Shift+F5 are only
+  // recorded as "host opened its ..." calls. See README.md.
   int PressKey(int vk, unsigned state = 0);
   // F5/F6 of real files from a file panel onto the plug-in panel: the host's
   // confirmation (answered like a message: 0 = go; none for ".." alone), then
@@ -274,6 +274,9 @@ class Host {
   // host deleted or moved itself.
   int DeleteSelected();
   int MoveSelected(const std::string& targetDir);
+  // The next GetDirList fails, as when the user stops the host's scan of the
+  // folder with Esc.
+  void InterruptNextDirList();
   // FE_IDLE to every plug-in panel, as the 1.x host sends about once a second
   // (the later host never does).
   void Idle();

@@ -716,14 +716,19 @@ void ListFolder(const std::string& full, const std::string& relative,
   std::sort(entries.begin(), entries.end(), [](const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
     return _stricmp(a.cFileName, b.cFileName) < 0;
   });
-  for (const WIN32_FIND_DATAA& e : entries) {
-    PluginPanelItem item = {};
-    CopyFindData(&item.FindData, e);
-    std::string name = relative + "\\" + e.cFileName;
-    CopyField(item.FindData.cFileName, sizeof item.FindData.cFileName, name);
-    out->push_back(item);
-    if (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      ListFolder(full + "\\" + e.cFileName, name, out);
+  // The 1.x host's order: the folder's files first, then each subfolder
+  // followed by its contents.
+  for (int folders = 0; folders < 2; ++folders) {
+    for (const WIN32_FIND_DATAA& e : entries) {
+      bool folder = (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      if (folder != (folders == 1)) continue;
+      PluginPanelItem item = {};
+      CopyFindData(&item.FindData, e);
+      std::string name = relative + "\\" + e.cFileName;
+      CopyField(item.FindData.cFileName, sizeof item.FindData.cFileName, name);
+      out->push_back(item);
+      if (folder) ListFolder(full + "\\" + e.cFileName, name, out);
+    }
   }
 }
 
@@ -735,6 +740,12 @@ int Host::Impl::GetDirList(const char* dir, PluginPanelItem** items, int* count)
   if (count) *count = 0;
   if (!dir || !items || !count) {
     Fail("GetDirList with a null argument");
+    return 0;
+  }
+  if (interruptDirList) {
+    // The user pressed Esc while the host scanned the folder.
+    interruptDirList = false;
+    RecordHost("scan interrupted", Quote(dir));
     return 0;
   }
   std::string path = dir;

@@ -150,6 +150,7 @@ struct Host::Impl {
   std::string commandLine;
   std::vector<Frame> frames;
   int hostHandled = 0;  // files the last host delete / move handled
+  bool interruptDirList = false;  // the next GetDirList fails as if Esc stopped its scan
 
   PluginSlot& Primary() { return *plugins[0]; }
   bool Later() const { return options.laterHost; }
@@ -216,6 +217,7 @@ struct Host::Impl {
   // FE_REDRAW (a non-zero answer: the plug-in drew itself), GetOpenPluginInfo
   // (3 times, later host 4), then the panel is painted.
   void RedrawPanel(Panel& panel);
+  void RedrawInfoPanel(Panel& panel);
   void Paint(Panel& panel);
   // FE_CLOSE, ClosePlugin; the side then shows the panel below or the folder.
   void ClosePanelNow(Panel& panel, const std::string& dir, bool quitting = false);
@@ -239,7 +241,7 @@ struct Host::Impl {
   bool MoveCursor(Panel& panel, int vk);
   void SwitchSides();
   bool HostConfirm(const std::string& title, const std::string& text, const char* button);
-  void HostDelete(Panel& panel);
+  void HostDelete(Panel& panel, bool wipe = false);
   void HostMove(Panel& panel, const std::string& targetDir);
   void HostCopy(Panel& panel);
   // Files from `folder` onto the plug-in panel `target` (F5/F6 from a file panel).

@@ -125,6 +125,8 @@ int Host::DeleteSelected() {
   return impl_->hostHandled;
 }
 
+void Host::InterruptNextDirList() { impl_->interruptDirList = true; }
+
 int Host::MoveSelected(const std::string& targetDir) {
   impl_->hostHandled = 0;
   impl_->Key(VK_F6, 0, &targetDir);
@@ -231,7 +233,7 @@ void Host::Impl::HostCommand(Panel& panel, int vk, unsigned state, const std::st
     return;
   }
   if (!realNames || targets.empty()) return;
-  if (state == PKF_ALT && vk == VK_DELETE) return opened("wipe dialog", targets.front()->name);
+  if (state == PKF_ALT && vk == VK_DELETE) return HostDelete(panel, true);
   if (state == PKF_ALT && vk == VK_F6) return opened("link dialog", targets.front()->name);
   if (state == PKF_SHIFT && vk == VK_F5 && onFile) return opened("copy dialog", current->name);
 }
@@ -309,16 +311,21 @@ bool Host::Impl::HostConfirm(const std::string& title, const std::string& text, 
   return Message(0, nullptr, items, 4, 2, true) == 0;
 }
 
-void Host::Impl::HostDelete(Panel& panel) {
+void Host::Impl::HostDelete(Panel& panel, bool wipe) {
   std::vector<std::string> names;
   for (const PanelRow* r : Targets(panel)) names.push_back(r->name);
   if (names.empty()) return;
-  if (!HostConfirm("Delete", "Do you wish to delete " + std::to_string(names.size()) + " item(s)?", "Delete"))
+  const char* verb = wipe ? "wipe" : "delete";
+  if (!HostConfirm(wipe ? "Wipe" : "Delete",
+                   std::string("Do you wish to ") + verb + " " + std::to_string(names.size()) + " item(s)?",
+                   wipe ? "Wipe" : "Delete"))
     return;
   for (const std::string& name : names) {
     std::string path = panel.kind == Panel::Files ? Joined(panel.directory, name) : name;
-    bool ok = DeleteFileA(path.c_str()) || RemoveDirectoryA(path.c_str());
-    RecordHost("host delete", Quote(path.c_str()) + (ok ? "" : " failed"));
+    // A wipe overwrites the file before it deletes it; what the plug-in sees
+    // is the same: the file is gone, or stayed where it was.
+    bool ok = DeleteFileA(path.c_str()) || (!wipe && RemoveDirectoryA(path.c_str()));
+    RecordHost(std::string("host ") + verb, Quote(path.c_str()) + (ok ? "" : " failed"));
     if (ok) ++hostHandled;
   }
   // No key reaches the plug-in before this listing.

@@ -416,6 +416,7 @@ void Host::Impl::Paint(Panel& panel) {
 
 void Host::Impl::RedrawPanel(Panel& panel) {
   if (screens.empty()) visibleMessages.clear();
+  if (panel.kind == Panel::Info) return RedrawInfoPanel(panel);
   if (panel.kind != Panel::Plugin) return;
   HANDLE handle = panel.handle;
   int nesting = 0;
@@ -431,6 +432,16 @@ void Host::Impl::RedrawPanel(Panel& panel) {
   int calls = Later() ? kLaterRedrawInfoCalls : kRedrawInfoCalls;
   for (int i = 0; i < calls && IsOpen(panel, handle); ++i) ReadOpenInfo(panel);
   if (IsOpen(panel, handle)) Paint(panel);
+}
+
+void Host::Impl::RedrawInfoPanel(Panel& panel) {
+  // The information panel shows the lines of the plug-in panel beside it,
+  // asked for afresh whenever it is drawn.
+  Panel& other = OtherPanel(panel);
+  if (other.kind != Panel::Plugin || !other.painted) return;
+  HANDLE handle = other.handle;
+  ReadOpenInfo(other);
+  if (IsOpen(other, handle)) other.paintedInfo.infoLines = other.info.infoLines;
 }
 
 void Host::Impl::ClosePanelNow(Panel& panel, const std::string& dir, bool quitting) {

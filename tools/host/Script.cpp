@@ -29,6 +29,7 @@
 //   view <0-9>                          view mode, as Ctrl+digit
 //   copy <path>...   move <path>...     F5 / F6 of real files onto the plug-in panel
 //   delete            moveto <dir>      F8 / F6 on the plug-in panel
+//   interrupt dirlist                   the next GetDirList fails (Esc in the host's scan)
 //   idle   wait <seconds>   redraw   update [keep|drop]   tab   close   exit
 //   print panel [passive] | info | keybar [ctrl|alt|shift] | title | messages | cmdline
 //   print plugininfo                    the plug-in's menu entries (GetPluginInfo)
@@ -248,6 +249,7 @@ class Runner {
       *out_ += "host moved " + std::to_string(h.MoveSelected(w[1])) + " file(s)\n";
       return true;
     }
+    if (cmd == "interrupt" && n == 2 && w[1] == "dirlist") return h.InterruptNextDirList(), true;
     if (cmd == "idle" && n == 1) return h.Idle(), true;
     if (cmd == "wait" && n == 2 && ToInt(w[1], &a) && a >= 0) return h.Wait(a), true;
     if (cmd == "exit" && n == 1) return h.UnloadPlugin(), true;

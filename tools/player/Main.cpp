@@ -89,7 +89,24 @@ struct App {
     std::string shownCaption;  // what the window shows now
     unsigned handled = 0;      // IPC, command and copy-data messages answered
     bool exiting = false;      // exitafter reached: answer nothing more
+    HANDLE heldSong = INVALID_HANDLE_VALUE;  // lockplaying: the song the "decoder" reads
+    std::string heldPath;
 };
+
+// lockplaying: the playing or paused song is held open for reading, sharing
+// only reading, as the real player's decoder holds it; a stopped player
+// holds nothing. Deleting or moving the held file fails meanwhile.
+void HoldPlayingSong(App* app) {
+    const std::string* path = app->player.State() != PlayState::Stopped ? app->player.CurrentPath() : nullptr;
+    const std::string wanted = path ? *path : std::string();
+    if (wanted == app->heldPath) return;
+    if (app->heldSong != INVALID_HANDLE_VALUE) CloseHandle(app->heldSong);
+    app->heldSong = INVALID_HANDLE_VALUE;
+    app->heldPath = wanted;
+    if (!wanted.empty())
+        app->heldSong = CreateFileA(wanted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
 std::string ExeFolder() {
     char path[MAX_PATH * 4];
@@ -214,6 +231,7 @@ void AfterMessage(App* app, HWND hwnd) {
         app->shownCaption = app->player.Caption();
         SetWindowTextA(hwnd, app->shownCaption.c_str());
     }
+    if (app->options.lockPlaying) HoldPlayingSong(app);
     if (!app->options.state.empty()) WriteTextFile(app->options.state, app->player.StateText(), false);
     ++app->handled;
     if (app->options.exitAfter != 0 && app->handled >= app->options.exitAfter) {

@@ -14,6 +14,8 @@ struct Options {
     unsigned exitAfter = 0;     // exit after answering this many messages; 0 = never
     bool noDotCaption = false;  // caption without any "."
     unsigned ownBoxMs = 0;      // 40029 and 40155 open the player's own box for this long
+    bool lockPlaying = false;   // the playing or paused song stays open without delete
+                                // sharing, as the real player's decoder holds it
     std::string journal;        // append one line per message; empty = none
     std::string state;          // state dump after each message; empty = none
     std::string playlist;       // playlist or song loaded at start

@@ -49,6 +49,10 @@ public:
     int Position() const { return position_; }
     PlayState State() const { return state_; }
     const std::string& Caption() const { return caption_; }
+    // The current song's path; null when the list is empty.
+    const std::string* CurrentPath() const {
+        return entries_.empty() ? nullptr : &entries_[static_cast<std::size_t>(position_)].path;
+    }
 
     // "#EXTM3U\r\n", then "#EXTINF:<seconds>,<title>\r\n<path>\r\n" per song.
     std::string PlaylistText();

@@ -1,0 +1,413 @@
+// The panel's commands on a large playlist, against floors measured in the
+// same run:
+//   melvox_bench commands <songs>
+//     Del of one entry, Shift+F1 after a sort, Shift+F5 of every entry to a
+//     PLS file. Floors: the player messages the command sends, sent in a bare
+//     loop (Del and Shift+F1: the list length and file asked to see the
+//     player still holds the panel's songs, the clear, every song, the
+//     position); writing the same bytes to a file (Shift+F5).
+//   melvox_bench putfiles <songs>
+//     a folder of <songs> songs copied onto an empty panel (tags off). Floor:
+//     the host's listing of the folder, then IPC_PLAYFILE for every song and
+//     the position.
+// The host here is a small in-process one that answers as the real host
+// does, so the figures are the plug-in's, not an emulator's.
+#include "BenchSupport.h"
+
+#include "PlayerKit.h"
+#include "link/PlayerMessages.h"
+#include "TempDir.h"
+#include "panel/MELVOXPanel.h"
+#include "panel/TitlesCache.h"
+#include "plugin/EntryPoints.h"
+#include "plugin/HostInfo.h"
+#include "plugin/Options.h"
+#include "plugin/TextBuffer.h"
+
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+namespace {
+
+// The host's side of one plug-in panel and the file panel beside it.
+struct BenchHost {
+  MELVOXPanel* panel = nullptr;
+  bool pluginActive = true;  // false while files come from the file panel
+  bool reverse = false;      // sorted by name, the other way round
+  bool sorted = false;
+  int cursor = 0;            // in rows, ".." being row 0
+  bool selectAll = false;
+  std::vector<PluginPanelItem> rows;      // the host's copies, display order
+  std::vector<PluginPanelItem> selected;  // the selection as reported
+  std::string passiveFolder;
+  std::string saveName;  // typed into the save dialog
+  std::vector<std::vector<PluginPanelItem>*> lists;  // GetDirList's, until freed
+
+  // GetFindData, and the host's copies of the items in its order.
+  void List() {
+    PluginPanelItem* items = nullptr;
+    int count = 0;
+    panel->GetFindData(&items, &count, 0);
+    rows.assign(1, PluginPanelItem());
+    CopyText(rows[0].FindData.cFileName, sizeof rows[0].FindData.cFileName, "..");
+    rows[0].FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    for (int i = 0; i < count; ++i) rows.push_back(items[i]);
+    Arrange();
+  }
+  void Arrange() {
+    if (!sorted) return;
+    bool back = reverse;
+    std::stable_sort(rows.begin() + 1, rows.end(), [back](const PluginPanelItem& a, const PluginPanelItem& b) {
+      int c = _stricmp(a.FindData.cFileName, b.FindData.cFileName);
+      return back ? c > 0 : c < 0;
+    });
+  }
+  void Report(PanelInfo* info) {
+    memset(info, 0, sizeof *info);
+    info->Plugin = pluginActive ? 1 : 0;
+    if (!pluginActive) return;
+    selected.clear();
+    for (size_t i = 1; selectAll && i < rows.size(); ++i) {
+      selected.push_back(rows[i]);
+      selected.back().Flags |= PPIF_SELECTED;
+    }
+    if (selected.empty() && cursor > 0 && static_cast<size_t>(cursor) < rows.size()) {
+      selected.push_back(rows[static_cast<size_t>(cursor)]);
+      selected.back().Flags = 0;
+    }
+    info->PanelItems = rows.data();
+    info->ItemsNumber = static_cast<int>(rows.size());
+    info->SelectedItems = selected.empty() ? nullptr : selected.data();
+    info->SelectedItemsNumber = static_cast<int>(selected.size());
+    info->CurrentItem = cursor;
+  }
+};
+
+BenchHost* Host = nullptr;
+
+int WINAPI BenchControl(HANDLE, int command, void* param) {
+  switch (command) {
+    case FCTL_GETPANELINFO:
+      Host->Report(static_cast<PanelInfo*>(param));
+      return 1;
+    case FCTL_GETANOTHERPANELINFO: {
+      PanelInfo* info = static_cast<PanelInfo*>(param);
+      memset(info, 0, sizeof *info);
+      info->PanelType = PTYPE_FILEPANEL;
+      CopyText(info->CurDir, sizeof info->CurDir, Host->passiveFolder.c_str());
+      return 1;
+    }
+    case FCTL_UPDATEPANEL:
+      Host->List();
+      return 1;
+    default:
+      return 1;
+  }
+}
+
+int WINAPI BenchMessage(INT_PTR, DWORD, const char*, const char* const*, int, int) { return 0; }
+const char* WINAPI BenchGetMsg(INT_PTR, int) { return ""; }
+HANDLE WINAPI BenchSaveScreen(int, int, int, int) { return reinterpret_cast<HANDLE>(1); }
+void WINAPI BenchRestoreScreen(HANDLE) {}
+
+// The save dialog, confirmed as a PLS file of the given name, not added to.
+int WINAPI BenchDialog(INT_PTR, int, int, int, int, const char*, FarDialogItem* items, int count) {
+  if (count != 13) return -1;
+  CopyText(items[4].Data, sizeof items[4].Data, Host->saveName.c_str());
+  items[6].Selected = 1;
+  items[8].Selected = 0;
+  return 11;
+}
+
+// The 1.x host's recursive listing: names relative to the folder's parent,
+// a folder's files first, then each subfolder with its contents.
+void ListFolder(const std::string& full, const std::string& relative,
+                std::vector<PluginPanelItem>* out) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((full + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  std::vector<WIN32_FIND_DATAA> entries;
+  do {
+    if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0) entries.push_back(found);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  for (int folders = 0; folders < 2; ++folders) {
+    for (const WIN32_FIND_DATAA& e : entries) {
+      bool folder = (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      if (folder != (folders == 1)) continue;
+      PluginPanelItem item = {};
+      CopyFindData(&item.FindData, e);
+      std::string name = relative + "\\" + e.cFileName;
+      CopyText(item.FindData.cFileName, sizeof item.FindData.cFileName, name.c_str());
+      out->push_back(item);
+      if (folder) ListFolder(full + "\\" + e.cFileName, name, out);
+    }
+  }
+}
+
+int WINAPI BenchGetDirList(const char* dir, PluginPanelItem** items, int* count) {
+  std::string path = dir;
+  std::vector<PluginPanelItem>* list = new std::vector<PluginPanelItem>();
+  ListFolder(path, path.substr(path.find_last_of('\\') + 1), list);
+  list->push_back(PluginPanelItem());  // never empty: every list is one to free
+  Host->lists.push_back(list);
+  *items = list->data();
+  *count = static_cast<int>(list->size()) - 1;
+  return 1;
+}
+
+void WINAPI BenchFreeDirList(const PluginPanelItem* items) {
+  for (size_t i = 0; i < Host->lists.size(); ++i) {
+    if (Host->lists[i]->data() != items) continue;
+    delete Host->lists[i];
+    Host->lists.erase(Host->lists.begin() + static_cast<long>(i));
+    return;
+  }
+}
+
+void TakeBenchHost(BenchHost* host) {
+  Host = host;
+  memset(&HostInfo, 0, sizeof HostInfo);
+  HostInfo.StructSize = sizeof HostInfo;
+  HostInfo.Control = BenchControl;
+  HostInfo.Message = BenchMessage;
+  HostInfo.GetMsg = BenchGetMsg;
+  HostInfo.Dialog = BenchDialog;
+  HostInfo.SaveScreen = BenchSaveScreen;
+  HostInfo.RestoreScreen = BenchRestoreScreen;
+  HostInfo.GetDirList = BenchGetDirList;
+  HostInfo.FreeDirList = BenchFreeDirList;
+}
+
+void PlayFile(HWND player, const std::string& path) {
+  COPYDATASTRUCT data;
+  data.dwData = IPC_PLAYFILE;
+  data.cbData = static_cast<DWORD>(path.size() + 1);
+  data.lpData = const_cast<char*>(path.c_str());
+  SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+}
+
+// What Del and Shift+F1 send: the check that the player holds the panel's
+// songs, then the rewrite of its playlist.
+void RewriteFloor(HWND player, const std::vector<std::string>& names) {
+  SendPlayerIpc(player, IPC_GETLISTLENGTH);
+  SendPlayerIpc(player, IPC_WRITEPLAYLIST);
+  SendPlayerIpc(player, IPC_DELETE);
+  for (const std::string& name : names) PlayFile(player, name);
+  SendPlayerIpc(player, IPC_WRITEPLAYLIST);
+}
+
+std::vector<std::string> PlayerNames(const MELVOXPanel& panel) {
+  std::vector<std::string> names;
+  char name[MAX_PATH];
+  for (int i = 0; i < panel.ItemsNumber; ++i) {
+    panel.PlayerName(panel.Items[i], name, sizeof name);
+    names.push_back(name);
+  }
+  return names;
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::string bytes;
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return bytes;
+  bytes.resize(GetFileSize(f, nullptr));
+  DWORD got = 0;
+  if (!bytes.empty()) ReadFile(f, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+  bytes.resize(got);
+  CloseHandle(f);
+  return bytes;
+}
+
+}  // namespace
+
+int CommandScenario(int songs) {
+  std::string data = DataFolder();
+  std::string root = data + "\\songs";
+  MakeSongs(root, songs);
+  std::string list = data + "\\list" + std::to_string(songs) + ".m3u";
+  if (!Exists(list)) {
+    std::string text;
+    for (int i = 0; i < songs; ++i) text += SongPath(root, i) + "\r\n";
+    WriteWhole(list, text.data(), text.size());
+  }
+  testkit::TempDir dir("melvox-bench");
+  playerkit::PlayerProcess player(dir.MakeDir("player"));
+  playerkit::PlayerRegistration registration(player.ExePath());
+  player.SetOption("playlist", list);
+  if (!player.Start(600000)) {
+    fprintf(stderr, "melvox_bench: the player stand-in did not start\n");
+    return 1;
+  }
+  player.Ipc(IPC_WRITEPLAYLIST);  // the player's first write reads every song: paid before timing
+
+  Opt = kDefaultOptions;
+  Opt.ReadID3Tag = 0;
+  Opt.NoWinAMPStartup = 1;
+  StartCount = 1;
+  TitlesCache* cache = new TitlesCache(dir.File("melvox.dll").c_str());
+  TitlesCacheObject = cache;
+  for (int i = 0; i < songs; ++i) {
+    char title[32];
+    FormatText(title, sizeof title, "Bench Artist - Song %d", i);
+    cache->AddTitle(SongPath(root, i).c_str(), DupText(title), DupText("3:25"));
+  }
+  cache->SortTitles();
+
+  BenchHost host;
+  TakeBenchHost(&host);
+  host.passiveFolder = dir.MakeDir("lists");
+  MELVOXPanel* panel = new MELVOXPanel(OPEN_DISKMENU, 0);
+  host.panel = panel;
+  host.List();
+  HWND window = player.Hwnd();
+  bool sound = panel->ItemsNumber == songs;
+
+  Runs del;
+  for (int run = 0; run < kRepeats; ++run) {
+    host.cursor = static_cast<int>(host.rows.size() / 2);
+    int before = panel->ItemsNumber;
+    double t0 = Now();
+    panel->ProcessKey(VK_DELETE, 0);
+    double t1 = Now();
+    sound = sound && panel->ItemsNumber == before - 1;
+    std::vector<std::string> names = PlayerNames(*panel);
+    double f0 = Now();
+    RewriteFloor(window, names);
+    double f1 = Now();
+    del.measured.push_back(t1 - t0);
+    del.floor.push_back(f1 - f0);
+  }
+
+  Runs reorder;
+  host.sorted = true;
+  for (int run = 0; run < kRepeats; ++run) {
+    // Each run sorts the other way, so each has a new order to take.
+    host.reverse = run % 2 == 0;
+    host.Arrange();
+    double t0 = Now();
+    panel->ProcessKey(VK_F1, PKF_SHIFT);
+    double t1 = Now();
+    // The store now runs in the order the host shows.
+    sound = sound && strcmp(panel->Items[0].FindData.cFileName, host.rows[1].FindData.cFileName) == 0;
+    std::vector<std::string> names = PlayerNames(*panel);
+    double f0 = Now();
+    RewriteFloor(window, names);
+    double f1 = Now();
+    reorder.measured.push_back(t1 - t0);
+    reorder.floor.push_back(f1 - f0);
+  }
+
+  Runs save;
+  host.selectAll = true;
+  size_t bytes = 0;
+  for (int run = 0; run < kRepeats; ++run) {
+    host.saveName = "bench" + std::to_string(run);
+    double t0 = Now();
+    panel->ProcessKey(VK_F5, PKF_SHIFT);
+    double t1 = Now();
+    std::string written = ReadWhole(host.passiveFolder + "\\" + host.saveName + ".pls");
+    bytes = written.size();
+    sound = sound && bytes > 0;
+    std::string copy = host.passiveFolder + "\\floor" + std::to_string(run) + ".pls";
+    double f0 = Now();
+    HANDLE f = CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD put = 0;
+    WriteFile(f, written.data(), static_cast<DWORD>(written.size()), &put, nullptr);
+    CloseHandle(f);
+    double f1 = Now();
+    save.measured.push_back(t1 - t0);
+    save.floor.push_back(f1 - f0);
+  }
+
+  char name[96];
+  FormatText(name, sizeof name, "command songs=%d Del", songs);
+  PrintRuns(name, del);
+  FormatText(name, sizeof name, "command songs=%d Shift+F1 after a sort", songs);
+  PrintRuns(name, reorder);
+  FormatText(name, sizeof name, "command songs=%d Shift+F5 to PLS (%uKB)", songs,
+             static_cast<unsigned>(bytes / 1024));
+  PrintRuns(name, save);
+
+  delete panel;
+  TitlesCacheObject = nullptr;
+  cache->Release();  // not saved
+  delete cache;
+  memset(&HostInfo, 0, sizeof HostInfo);
+  return sound ? 0 : 1;
+}
+
+int PutFilesScenario(int songs) {
+  std::string data = DataFolder();
+  std::string folderName = "put" + std::to_string(songs);
+  std::string root = data + "\\" + folderName;
+  MakeSongs(root, songs);
+
+  testkit::TempDir dir("melvox-bench");
+  playerkit::PlayerProcess player(dir.MakeDir("player"));
+  playerkit::PlayerRegistration registration(player.ExePath());
+  if (!player.Start(600000)) {
+    fprintf(stderr, "melvox_bench: the player stand-in did not start\n");
+    return 1;
+  }
+  Opt = kDefaultOptions;
+  Opt.ReadID3Tag = 0;
+  Opt.NoWinAMPStartup = 1;
+  StartCount = 1;
+  BenchHost host;
+  TakeBenchHost(&host);
+  HWND window = player.Hwnd();
+  SetCurrentDirectoryA(data.c_str());
+  PluginPanelItem folder = {};
+  folder.FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+  CopyText(folder.FindData.cFileName, sizeof folder.FindData.cFileName, folderName.c_str());
+
+  Runs runs;
+  bool sound = true;
+  for (int run = 0; run < kRepeats; ++run) {
+    SendPlayerIpc(window, IPC_DELETE);
+    MELVOXPanel* panel = new MELVOXPanel(OPEN_DISKMENU, 0);
+    host.panel = panel;
+    host.pluginActive = true;
+    host.List();
+    host.pluginActive = false;  // the files come from the file panel
+    double t0 = Now();
+    panel->PutFiles(&folder, 1, 0, 0);
+    double t1 = Now();
+    sound = sound && panel->ItemsNumber == songs &&
+            SendPlayerIpc(window, IPC_GETLISTLENGTH) == songs;
+    delete panel;
+
+    SendPlayerIpc(window, IPC_DELETE);
+    double f0 = Now();
+    PluginPanelItem* items = nullptr;
+    int count = 0;
+    BenchGetDirList((data + "\\" + folderName).c_str(), &items, &count);
+    char path[MAX_PATH];
+    for (int i = 0; i < count; ++i) {
+      if (items[i].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      FormatText(path, sizeof path, "%s\\%s", data.c_str(), items[i].FindData.cFileName);
+      PlayFile(window, path);
+    }
+    SendPlayerIpc(window, IPC_WRITEPLAYLIST);
+    BenchFreeDirList(items);
+    double f1 = Now();
+    runs.measured.push_back(t1 - t0);
+    runs.floor.push_back(f1 - f0);
+  }
+  char name[96];
+  FormatText(name, sizeof name, "command PutFiles folder of %d songs", songs);
+  PrintRuns(name, runs);
+  memset(&HostInfo, 0, sizeof HostInfo);
+  return sound ? 0 : 1;
+}
+
+}  // namespace bench

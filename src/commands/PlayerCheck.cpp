@@ -1,0 +1,88 @@
+// Host items back to store entries, and whether the player still holds what
+// the store shows: the panel never polls the player, so songs the user added,
+// removed or moved in the player since the last listing are found here,
+// before a command rewrites the player's playlist from the store or acts on
+// a position in it.
+#include "commands/CommandSteps.h"
+
+#include "link/PlayerMessages.h"
+#include "panel/PlaylistText.h"
+#include "plugin/DebugLog.h"
+#include "plugin/LangMessages.h"
+#include "plugin/ScopedHandles.h"
+
+#include <string.h>
+
+int MELVOXPanel::StoreIndexOf(const PluginPanelItem& hostItem) const {
+  DWORD links = hostItem.NumberOfLinks;
+  if (Items == nullptr || links < 1 || links > static_cast<DWORD>(ItemsNumber)) return -1;
+  const char* entryName = Items[links - 1].FindData.cFileName;
+  if (strncmp(entryName, hostItem.FindData.cFileName, sizeof hostItem.FindData.cFileName) != 0)
+    return -1;
+  return static_cast<int>(links - 1);
+}
+
+bool MELVOXPanel::ReachPlayer() {
+  LoadWinAMP();
+  // LoadWinAMP does not look when the plug-in may not start the player.
+  if (PlayerWindow == nullptr || !IsWindow(PlayerWindow)) FindPlayer();
+  return PlayerWindow != nullptr && PlayerVersion != 0;
+}
+
+MELVOXPanel::PlayerCheck MELVOXPanel::CompareWithPlayer() {
+  if (!ReachPlayer()) return PlayerUnknown;
+  LRESULT length = SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH);
+  if (length != ItemsNumber) {
+    DebugLog << "\nMELVOXPanel::CompareWithPlayer: WinAMP holds " << static_cast<int>(length)
+             << " songs, the panel " << ItemsNumber << LogFlush;
+    return PlayerHoldsOther;
+  }
+  // Same length is not the same list (another album, a sort or shuffle in
+  // the player): the player's own file says which songs, in which order.
+  LRESULT position = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST);
+  ScopedFile file(CreateFileA(PlaylistPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  LARGE_INTEGER size = {};
+  ScopedFileView view;
+  if (!file.IsOpen() || !GetFileSizeEx(file.Get(), &size) ||
+      !view.Map(file.Get(), static_cast<unsigned long long>(size.QuadPart))) {
+    DebugLog << "\nMELVOXPanel::CompareWithPlayer: Can't read WinAMP playlist, lengths agree"
+             << LogFlush;
+    return PlayerUnknown;
+  }
+  PlaylistLines lines(view.Data(), view.Size());
+  const unsigned char* line = nullptr;
+  size_t lineLength = 0;
+  int song = 0;
+  char name[MAX_PATH];
+  while (lines.Next(&line, &lineLength)) {
+    size_t pathLength = 0;
+    PlaylistLineKind kind = ClassifyPlaylistLine(line, lineLength, &pathLength);
+    if (kind == PlaylistComment) continue;
+    if (kind == PlaylistTooLong || song >= ItemsNumber) return PlayerHoldsOther;
+    PlayerName(Items[song], name, sizeof name);
+    if (strlen(name) != pathLength || memcmp(name, line, pathLength) != 0) {
+      DebugLog << "\nMELVOXPanel::CompareWithPlayer: WinAMP song " << song + 1 << " is another"
+               << LogFlush;
+      return PlayerHoldsOther;
+    }
+    ++song;
+  }
+  if (song != ItemsNumber) return PlayerHoldsOther;
+  Song = static_cast<int>(position) + 1;
+  return PlayerHoldsStore;
+}
+
+bool MELVOXPanel::StoreStillCurrent(const char* scope) {
+  if (CompareWithPlayer() != PlayerHoldsOther) return true;
+  DebugLog << "\nMELVOXPanel::" << scope
+           << ": WinAMP playlist changed since the listing, rebuilt from WinAMP }" << LogFlush;
+  MakeMELVOXPanelItems(false);
+  InfoRefresh = 1;
+  HostControl(this, FCTL_UPDATEPANEL, KeepSelection());
+  HostControl(this, FCTL_REDRAWPANEL, nullptr);
+  const char* items[] = {"MELVOX", GetMsg(MPlaylistChanged), GetMsg(MPlaylistShownAgain),
+                         GetMsg(MOk)};
+  ShowMessage(0, items, 4, 1);
+  return false;
+}
