@@ -383,7 +383,7 @@ class Runner {
       std::string listed;
       ListRegistry(top, std::string(w.size() == 3 ? w[2] : ""), &listed);
       *out_ += listed.empty() ? std::string("registry: nothing\n") : listed;
-    } else if (what == "log" && w.size() == 3) {
+    } else if (what == "log" && (w.size() == 3 || (w.size() == 4 && w[3] == "sorted"))) {
       std::string text;
       ReadFileText(w[2], &text);
       size_t& shown = logShown_[w[2]];
@@ -402,6 +402,9 @@ class Runner {
         pos = end < text.size() ? end + 1 : end;
       }
       shown = pos;
+      // "sorted": for lines whose order is not the plug-in's to decide, such
+      // as a player's handling of posted commands among sent messages.
+      if (w.size() == 4) std::sort(lines.begin(), lines.end());
       *out_ += Collapsed(lines);
     } else {
       return false;

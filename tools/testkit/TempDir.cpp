@@ -1,5 +1,7 @@
 #include "TempDir.h"
 
+#include <cstdio>
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -37,7 +39,12 @@ std::string UniqueName(const std::string& tag) {
     std::random_device device;
     std::mt19937_64 random(device() ^
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    return tag + "-" + std::to_string(counter++) + "-" + std::to_string(random() % 100000000u);
+    // Fixed-width numbers: a folder's name, and so every path below it, has the
+    // same length on every run, which transcripts that show sizes rely on.
+    char unique[32];
+    snprintf(unique, sizeof unique, "-%04u-%08u", counter++ % 10000u,
+             static_cast<unsigned>(random() % 100000000u));
+    return tag + unique;
 }
 
 }  // namespace
