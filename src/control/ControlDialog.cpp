@@ -175,7 +175,10 @@ void MELVOXPanel::MELVOXcontrol() {
     FarDialogItem items[kItemCount];
     memset(items, 0, sizeof items);
     ExpandDialogItems(templates, items, kItemCount);
-    if (Opt.LastButton >= 0 && Opt.LastButton < kItemCount) items[Opt.LastButton].Focus = 1;
+    // A stored item number the dialog does not have focuses the default one.
+    int focus = Opt.LastButton >= 0 && Opt.LastButton < kItemCount ? Opt.LastButton
+                                                                    : kDefaultOptions.LastButton;
+    items[focus].Focus = 1;
 
     int result = HostInfo.Dialog(HostInfo.ModuleNumber, -1, -1, kDialogWidth, kDialogHeight,
                                  "MELVOXcontrol", items, kItemCount);

@@ -37,13 +37,29 @@ void WriteSettingValue(HKEY hive, const char* subkey, const char* name, DWORD ty
   RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
-// Queries at most *size bytes; true when the whole value fit.
-bool QuerySettingValue(HKEY hive, const char* subkey, const char* name, void* data, DWORD* size) {
+// Queries at most *size bytes; true when the whole value fit. *type gets
+// the value's registry type when given.
+bool QuerySettingValue(HKEY hive, const char* subkey, const char* name, void* data, DWORD* size,
+                       DWORD* type = nullptr) {
   SettingsKey key(OpenSettingsKey(hive, subkey));
   if (key.Get() == nullptr) return false;
-  return RegQueryValueExA(key.Get(), name, nullptr, nullptr, static_cast<BYTE*>(data), size) ==
-         ERROR_SUCCESS;
+  DWORD found = REG_NONE;
+  bool read = RegQueryValueExA(key.Get(), name, nullptr, &found, static_cast<BYTE*>(data), size) ==
+              ERROR_SUCCESS;
+  if (type != nullptr) *type = found;
+  return read;
 }
+
+// A number may come as REG_DWORD or as up to four raw bytes (REG_BINARY, as
+// a registry editor makes them); a text, or no bytes at all, is no number:
+// "1" stored as text would otherwise read as 49.
+bool IsNumberValue(DWORD type, DWORD size) {
+  return size > 0 && (type == REG_DWORD || type == REG_BINARY);
+}
+
+// A text comes as REG_SZ or REG_EXPAND_SZ (taken as it is); a DWORD's four
+// bytes would read as a text of control characters.
+bool IsTextValue(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
 }  // namespace
 
@@ -94,7 +110,8 @@ int ReadSettingString(HKEY hive, const char* subkey, const char* name, char* buf
   bool read = false;
   if (scratch != nullptr) {
     DWORD size = bufferSize;
-    if (QuerySettingValue(hive, subkey, name, scratch, &size)) {
+    DWORD type = REG_NONE;
+    if (QuerySettingValue(hive, subkey, name, scratch, &size, &type) && IsTextValue(type)) {
       if (size > 0 && scratch[size - 1] == '\0') {
         read = true;
       } else if (size < bufferSize) {
@@ -116,7 +133,8 @@ int ReadSettingDword(HKEY hive, const char* subkey, const char* name, int* value
                      int defaultValue) {
   DWORD data = 0;
   DWORD size = sizeof data;
-  if (QuerySettingValue(hive, subkey, name, &data, &size)) {
+  DWORD type = REG_NONE;
+  if (QuerySettingValue(hive, subkey, name, &data, &size, &type) && IsNumberValue(type, size)) {
     *value = static_cast<int>(data);
     return 1;
   }
@@ -133,7 +151,8 @@ int GetSettingDword(HKEY hive, const char* subkey, const char* name, int default
 int ReadSettingBinary(HKEY hive, const char* subkey, const char* name, void* buffer,
                       const void* defaults, DWORD size) {
   DWORD read = size;
-  if (QuerySettingValue(hive, subkey, name, buffer, &read)) return 1;
+  DWORD type = REG_NONE;
+  if (QuerySettingValue(hive, subkey, name, buffer, &read, &type) && type == REG_BINARY) return 1;
   if (defaults != nullptr) {
     memcpy(buffer, defaults, size);
   } else {
@@ -174,5 +193,10 @@ void LoadSettings() {
   Opt.UseHighLighting = GetSettingDword(hive, "", "UseHighLighting", d.UseHighLighting);
   Opt.UseAttrHighLighting =
       GetSettingDword(hive, "", "UseAttrHighLighting", d.UseAttrHighLighting);
+  // Values the host or the dialogs could not use fall back to their defaults
+  // (the registry keeps what it holds): a view mode other than "0".."9", a
+  // disks-menu hotkey other than a digit.
+  if (Opt.StartPanelMode < '0' || Opt.StartPanelMode > '9') Opt.StartPanelMode = d.StartPanelMode;
+  if (Opt.DisksMenuDigit < 0 || Opt.DisksMenuDigit > 9) Opt.DisksMenuDigit = d.DisksMenuDigit;
   NormalizeWaitTime(true);
 }

@@ -35,18 +35,19 @@ void WriteSettingBinary(HKEY hive, const char* subkey, const char* name, const v
 // Reads a text of at most bufferSize bytes (its NUL included) into buffer:
 // 1 when read. Otherwise (no key or value, or a value that does not fit with
 // its NUL) 0, and buffer gets a copy of defaultText, or keeps its content when
-// defaultText is null. The buffer is always terminated after a read; the value
-// type is not checked.
+// defaultText is null. The buffer is always terminated after a read; a value
+// that is not REG_SZ or REG_EXPAND_SZ counts as missing.
 int ReadSettingString(HKEY hive, const char* subkey, const char* name, char* buffer,
                       const char* defaultText, DWORD bufferSize);
 // Reads 4 bytes into *value: 1 when read, else *value = defaultValue and 0.
-// A shorter value is zero-extended.
+// Only REG_DWORD and REG_BINARY values of 1 to 4 bytes are read (a shorter
+// one is zero-extended); a text or a longer value counts as missing.
 int ReadSettingDword(HKEY hive, const char* subkey, const char* name, int* value,
                      int defaultValue);
 // The value read, or defaultValue.
 int GetSettingDword(HKEY hive, const char* subkey, const char* name, int defaultValue);
-// Reads at most size bytes into buffer: 1 when read (bytes beyond a shorter
-// value are left alone). Otherwise 0, and buffer gets size bytes of defaults,
+// Reads at most size bytes of a REG_BINARY value into buffer: 1 when read
+// (bytes beyond a shorter value are left alone). Otherwise 0, and buffer gets size bytes of defaults,
 // or size zero bytes when defaults is null.
 int ReadSettingBinary(HKEY hive, const char* subkey, const char* name, void* buffer,
                       const void* defaults, DWORD size);
@@ -58,6 +59,8 @@ void NormalizeWaitTime(bool save);
 // Start-up, first step (before the debug log opens): builds SettingsKeyPath
 // from HostInfo.RootKey and reads Opt.LogFile.
 void LoadLogSetting();
-// Start-up, second step (after the log opened): reads every other Opt field,
-// then NormalizeWaitTime(true), so "WaitTime" exists after the first start.
+// Start-up, second step (after the log opened): reads every other Opt field
+// (a StartPanelMode other than "0".."9" or a DisksMenuDigit other than 0..9
+// gives the default), then NormalizeWaitTime(true), so "WaitTime" exists
+// after the first start.
 void LoadSettings();

@@ -659,13 +659,12 @@ const char* Host::Impl::GetMsg(int msgId) {
   Record(false, "GetMsg", std::to_string(msgId));
   if (msgId >= 0 && static_cast<size_t>(msgId) < plugin.lngMessages.size())
     return plugin.lngMessages[static_cast<size_t>(msgId)].c_str();
-  auto it = plugin.missingMarkers.find(msgId);
-  if (it == plugin.missingMarkers.end())
-    it = plugin.missingMarkers.emplace(msgId, "<no message " + std::to_string(msgId) + ">").first;
   if (options.failOnMissingMessage)
     Fail("GetMsg " + std::to_string(msgId) + ": no such message in the language file beside " +
          plugin.moduleName);
-  return it->second.c_str();
+  // The real host answers a number its language file lacks with an empty
+  // text, never null, so a plug-in shows nothing there rather than crashing.
+  return "";
 }
 
 // --- screens and dir lists -------------------------------------------------------------

@@ -51,7 +51,6 @@ struct PluginSlot {
   // Language file, loaded on first use; texts stay put while the slot lives.
   bool lngLoaded = false;
   std::vector<std::string> lngMessages;
-  std::map<int, std::string> missingMarkers;
   // Help file, loaded on first use.
   bool helpLoaded = false;
   std::string helpFile;  // empty: no .hlf beside the module

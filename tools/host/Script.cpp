@@ -9,8 +9,12 @@
 //   size <width> <height>    screen size (80 25)
 //   host 1.x|later           which real host to behave as (1.x)
 //   numpad on|off            navigation keys reach the plug-in as numpad codes
-//   registry <subkey> <name> <value>   a value below the host's RootKey, written
-//                            before the plug-in loads (a number: REG_DWORD, else REG_SZ)
+//   allow missing messages   GetMsg of a number the language file lacks is no failure
+//   registry <subkey> <name> <value> [dword|sz|unterminated|binary]
+//                            a value below the host's RootKey, written before the
+//                            plug-in loads (a number: REG_DWORD, else REG_SZ); with a
+//                            type: REG_DWORD, REG_SZ even for digits, REG_SZ stored
+//                            without its NUL, REG_BINARY of hexadecimal byte pairs
 // Actions:
 //   load <dll>                          load the plug-in (if not given on the command line)
 //   passive files <dir> | info | qview  what the other panel shows
@@ -177,8 +181,16 @@ class Runner {
     }
     if (cmd == "host" && n == 2 && !host_ && (w[1] == "later" || w[1] == "1.x"))
       return options_.laterHost = w[1] == "later", true;
+    if (cmd == "allow" && n == 3 && w[1] == "missing" && w[2] == "messages" && !host_)
+      return options_.failOnMissingMessage = false, true;
     if (cmd == "numpad" && n == 2 && !host_) return options_.numpadKeys = w[1] == "on", true;
-    if (cmd == "registry" && n == 4 && !host_) return registry_.push_back({w[1], w[2], w[3]}), true;
+    if (cmd == "registry" && (n == 4 || n == 5) && !host_) {
+      RegistryValue v{w[1], w[2], w[3], n == 5 ? w[4] : std::string()};
+      if (!v.type.empty() && v.type != "dword" && v.type != "sz" && v.type != "unterminated" &&
+          v.type != "binary")
+        return false;
+      return registry_.push_back(v), true;
+    }
     if (cmd == "load" && n == 2) {
       if (!host_) {
         plugin_ = w[1];
@@ -267,7 +279,20 @@ class Runner {
 
   struct RegistryValue {
     std::string subkey, name, value;
+    std::string type;  // empty: by the value's look
   };
+
+  static bool HexBytes(const std::string& text, std::string* bytes) {
+    if (text.size() % 2 != 0) return false;
+    for (size_t i = 0; i < text.size(); i += 2) {
+      char* end = nullptr;
+      std::string pair = text.substr(i, 2);
+      long byte = strtol(pair.c_str(), &end, 16);
+      if (end != pair.c_str() + 2) return false;
+      bytes->push_back(static_cast<char>(byte));
+    }
+    return true;
+  }
 
   void WriteRegistry(const RegistryValue& v) {
     std::string key = host_->RootKey() + "\\" + v.subkey;
@@ -278,7 +303,15 @@ class Runner {
       return;
     }
     int number = 0;
-    if (IsNumber(v.value) && ToInt(v.value, &number)) {
+    std::string bytes;
+    if (v.type == "binary") {
+      if (!HexBytes(v.value, &bytes)) Error("registry: not hexadecimal byte pairs: " + v.value);
+      RegSetValueExA(handle, v.name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                     static_cast<DWORD>(bytes.size()));
+    } else if (v.type == "unterminated") {
+      RegSetValueExA(handle, v.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.value.data()),
+                     static_cast<DWORD>(v.value.size()));
+    } else if (v.type != "sz" && (v.type == "dword" || IsNumber(v.value)) && ToInt(v.value, &number)) {
       DWORD data = static_cast<DWORD>(number);
       RegSetValueExA(handle, v.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
     } else {
