@@ -18,7 +18,16 @@ HANDLE OpenForRead(const char* path) {
                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
+// A read-only file is the user's word that it stays as it is: it is never
+// opened for writing, also where the file system would let a privileged
+// process write it anyway (Wine run as root does).
+bool IsReadOnly(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 HANDLE OpenForUpdate(const char* path) {
+  if (IsReadOnly(path)) return INVALID_HANDLE_VALUE;
   return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                      nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr);
 }
@@ -105,6 +114,9 @@ const char* TagGenreName(const unsigned char* record) {
 const char* GenreName(unsigned genre) {
   genre &= 0xFF;
   if (genre == NO_GENRE) return GetMsg(MNoGenre);
+  // A genre byte the table has no name for shows no name: the messages past
+  // the genre names are other texts ("file not written" is no genre).
+  if (genre >= GenreCount) return "";
   return GetMsg(static_cast<int>(MGenreFirst + genre));
 }
 
@@ -152,6 +164,7 @@ void WriteTagRecord(const char* path, const unsigned char* record) {
 }
 
 void RemoveTag(const char* path) {
+  if (IsReadOnly(path)) return;
   ScopedFile file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (!file.IsOpen()) return;
@@ -164,7 +177,10 @@ void RemoveTag(const char* path) {
 
 void LoadGenreTable() {
   FreeGenreTable();
-  unsigned char count = ParseGenreCount(GetMsg(MGenreCount));
+  unsigned count = ParseGenreCount(GetMsg(MGenreCount));
+  // A count beyond the names the numbering leaves room for would take the
+  // messages that follow them for genre names.
+  if (count > static_cast<unsigned>(kGenreNamesNumber)) count = kGenreNamesNumber;
   if (count == 0) return;
   GenreTable = static_cast<GenreEntry*>(malloc(count * sizeof(GenreEntry)));
   if (GenreTable == nullptr) return;
@@ -172,7 +188,7 @@ void LoadGenreTable() {
     GenreTable[i].Name = GetMsg(static_cast<int>(MGenreFirst + i));
     GenreTable[i].Number = static_cast<unsigned char>(i);
   }
-  GenreCount = count;
+  GenreCount = static_cast<unsigned char>(count);
   SortGenreEntries(GenreTable, GenreCount);
 }
 

@@ -24,7 +24,8 @@ char* TagYear(const unsigned char* record);
 // GenreName of the record's genre byte; the host's text, not to be freed.
 const char* TagGenreName(const unsigned char* record);
 
-// The name of genre n: message 126 for NO_GENRE, else message 127 + n.
+// The name of genre n: message 126 for NO_GENRE, message 127 + n for a genre
+// of the table (below GenreCount), else an empty text.
 // The host's text, not to be freed.
 const char* GenreName(unsigned genre);
 

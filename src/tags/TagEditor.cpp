@@ -395,7 +395,14 @@ const char** DoID3Tag(const char* const* names, int count) {
   if (files == nullptr) return nullptr;
   int taggable = 0;
   for (int i = 0; i < count; ++i) {
-    if (names[i] != nullptr && IsTaggableFile(names[i])) files[taggable++].Name = names[i];
+    if (names[i] == nullptr) continue;
+    if (IsTaggableFile(names[i])) {
+      files[taggable++].Name = names[i];
+    } else if (GetFileAttributesA(names[i]) == INVALID_FILE_ATTRIBUTES) {
+      // Gone since the panel listed it: the user chose it, so say that its
+      // tag was not changed rather than skip it as a file without one.
+      ReportFile(MTagNotChanged, names[i]);
+    }
   }
   if (taggable == 0) {
     free(files);

@@ -198,6 +198,7 @@ Journey::Journey()
 }
 
 Journey::~Journey() {
+  for (auto& lock : locks_) CloseHandle(lock.second);
   EndPlayers();
   RemoveTree(lists_);
   registration_.reset();
@@ -322,6 +323,27 @@ bool Journey::FileLine(const std::vector<std::string>& w, std::string* out) {
     DWORD attributes = GetFileAttributesA(w[1].c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
            SetFileAttributesA(w[1].c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+  }
+  if (w[0] == "lock" && n == 2) {
+    // As a playing player holds a song: others may read it, nobody may write.
+    HANDLE file = CreateFileA(w[1].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    locks_.emplace_back(w[1], file);
+    return true;
+  }
+  if (w[0] == "unlock" && n == 2) {
+    for (auto it = locks_.begin(); it != locks_.end(); ++it)
+      if (it->first == w[1]) {
+        CloseHandle(it->second);
+        locks_.erase(it);
+        return true;
+      }
+    return false;
+  }
+  if (w[0] == "remove" && n == 2) {
+    SetFileAttributesA(w[1].c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(w[1].c_str()) != 0;
   }
   if (w[0] == "file" && n == 2) {
     DWORD attributes = GetFileAttributesA(w[1].c_str());

@@ -31,6 +31,9 @@
 //                                   tag of that artist and title (UTF-8 in the
 //                                   script, ANSI in the tag)
 //   readonly <path>                 the file gets the read-only attribute
+//   lock <path> | unlock <path>     another program holds the file open, sharing it
+//                                   for reading only (until unlock or the journey's end)
+//   remove <path>                   the file is deleted behind the plug-in's back
 //   file <path>                     a file's bytes, line by line: every line shown with
 //                                   its end as \r\n or \n, other bytes below 0x20 or
 //                                   above 0x7e as \xNN
@@ -103,6 +106,7 @@ class Journey {
   std::vector<std::pair<std::string, std::string>> options_;
   std::unique_ptr<playerkit::PlayerRegistration> registration_;
   std::unique_ptr<playerkit::PlayerProcess> process_;
+  std::vector<std::pair<std::string, void*>> locks_;  // path, open handle
 };
 
 }  // namespace journey
