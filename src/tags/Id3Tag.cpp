@@ -112,12 +112,12 @@ const char* TagGenreName(const unsigned char* record) {
 }
 
 const char* GenreName(unsigned genre) {
-  genre &= 0xFF;
-  if (genre == NO_GENRE) return GetMsg(MNoGenre);
   // A genre byte the table has no name for shows no name: the messages past
   // the genre names are other texts ("file not written" is no genre).
-  if (genre >= GenreCount) return "";
-  return GetMsg(static_cast<int>(MGenreFirst + genre));
+  int index = GenreNameIndex(genre, kGenreNamesNumber);
+  if (index == kGenreNone) return GetMsg(MNoGenre);
+  if (index == kGenreUnnamed) return "";
+  return GetMsg(static_cast<int>(MGenreFirst + index));
 }
 
 void WriteTagFields(const char* path, const char* title, const char* artist, const char* album,
@@ -177,10 +177,7 @@ void RemoveTag(const char* path) {
 
 void LoadGenreTable() {
   FreeGenreTable();
-  unsigned count = ParseGenreCount(GetMsg(MGenreCount));
-  // A count beyond the names the numbering leaves room for would take the
-  // messages that follow them for genre names.
-  if (count > static_cast<unsigned>(kGenreNamesNumber)) count = kGenreNamesNumber;
+  unsigned count = GenreNamesCount(GetMsg(MGenreCount), kGenreNamesNumber);
   if (count == 0) return;
   GenreTable = static_cast<GenreEntry*>(malloc(count * sizeof(GenreEntry)));
   if (GenreTable == nullptr) return;

@@ -25,7 +25,8 @@ char* TagYear(const unsigned char* record);
 const char* TagGenreName(const unsigned char* record);
 
 // The name of genre n: message 126 for NO_GENRE, message 127 + n for a genre
-// of the table (below GenreCount), else an empty text.
+// the language files have a place for (below kGenreNamesNumber, whatever
+// GenreCount says), else an empty text.
 // The host's text, not to be freed.
 const char* GenreName(unsigned genre);
 

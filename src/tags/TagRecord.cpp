@@ -78,6 +78,18 @@ bool IsTaggableHead(const unsigned char* head, size_t size) {
   return false;
 }
 
+unsigned GenreNamesCount(const char* countText, unsigned namesNumber) {
+  unsigned count = ParseGenreCount(countText);
+  return count < namesNumber ? count : namesNumber;
+}
+
+int GenreNameIndex(unsigned genre, unsigned count) {
+  genre &= 0xFF;
+  if (genre == NO_GENRE) return kGenreNone;
+  if (genre >= count) return kGenreUnnamed;
+  return static_cast<int>(genre);
+}
+
 unsigned char ParseGenreCount(const char* text) {
   if (text == nullptr) return 0;
   const char* p = text;

@@ -38,6 +38,18 @@ bool IsTaggableHead(const unsigned char* head, size_t size);
 // allowed, digits up to the first non-digit, no digits = 0; low 8 bits kept.
 unsigned char ParseGenreCount(const char* text);
 
+// The number of genre names from the genre count message: ParseGenreCount,
+// cut to namesNumber, the names the language files have room for (the
+// messages after them are other texts).
+unsigned GenreNamesCount(const char* countText, unsigned namesNumber);
+
+// Where a genre byte's name is: kGenreNone for NO_GENRE (the "no genre"
+// text), kGenreUnnamed for a byte the table of count names has no name for,
+// else the genre's index among the names (the byte itself, below count).
+constexpr int kGenreNone = -1;
+constexpr int kGenreUnnamed = -2;
+int GenreNameIndex(unsigned genre, unsigned count);
+
 // Byte-wise comparison of NUL-ended texts as unsigned bytes (case matters;
 // a prefix sorts first). Null sorts as the empty text.
 int CompareBytes(const char* a, const char* b);

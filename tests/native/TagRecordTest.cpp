@@ -199,3 +199,22 @@ TEST(TagRecord, AgreesWithMutagen) {
   remove(path.c_str());
   remove(theirs.c_str());
 }
+
+// The genre names a language file's count message allows, and where a genre
+// byte's name is: never past the names, so no other message shows as a genre.
+TEST(TagRecord, GenreLookup) {
+  struct CountCase {
+    const char* text;
+    unsigned expected;
+  } counts[] = {{"148", 148}, {"many", 0}, {"255", 148}, {"-1", 148}, {"20", 20}, {nullptr, 0}};
+  for (const CountCase& c : counts)
+    EXPECT_EQ(c.expected, GenreNamesCount(c.text, 148)) << (c.text ? c.text : "null");
+  struct IndexCase {
+    unsigned genre, count;
+    int expected;
+  } indexes[] = {{0, 148, 0},   {147, 148, 147},           {148, 148, kGenreUnnamed},
+                 {17, 0, kGenreUnnamed}, {254, 148, kGenreUnnamed}, {255, 148, kGenreNone},
+                 {255, 0, kGenreNone},   {0x111, 148, 17} /* the byte's low 8 bits */};
+  for (const IndexCase& c : indexes)
+    EXPECT_EQ(c.expected, GenreNameIndex(c.genre, c.count)) << c.genre << " of " << c.count;
+}

@@ -116,8 +116,8 @@ TEST(SettingsStore, ReadStringFallsBackAndAlwaysTerminates) {
   SettingsTestKey key("Strings");
   key.Set("", "Exact", REG_SZ, "abcdefg", 8);        // 7 characters and NUL: fills 8 bytes
   key.Set("", "TooLong", REG_SZ, "abcdefgh", 9);     // needs 9 bytes
-  key.Set("", "NoNul", REG_BINARY, "abc", 3);        // stored without a NUL
-  key.Set("", "NoNulFull", REG_BINARY, "abcdefgh", 8);  // 8 bytes, no room for a NUL
+  key.Set("", "NoNul", REG_SZ, "abc", 3);            // stored without a NUL
+  key.Set("", "NoNulFull", REG_SZ, "abcdefgh", 8);   // 8 bytes, no room for a NUL
   struct Case {
     const char* name;
     const char* defaultText;
