@@ -40,7 +40,9 @@ void TitlesCache::Load() {
 }
 
 void TitlesCache::Save() {
-  if (Count == 0 || cacheFile_ == nullptr) return;
+  // A file that ended inside its only entry is rewritten (empty) even when
+  // nothing is kept, rather than left damaged behind the next run's appends.
+  if ((Count == 0 && Rewrite == 0) || cacheFile_ == nullptr) return;
   unsigned char* bytes = nullptr;
   size_t size = 0;
   bool fromStart = false;

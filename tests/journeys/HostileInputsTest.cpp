@@ -219,10 +219,20 @@ TEST(HostileTitlesCache, DamagedFileLoadsAndIsWrittenSound) {
     inputs.push_back(noise);
   }
   for (const std::string& input : inputs) {
+    std::string label = "cache of " + std::to_string(input.size()) + " bytes";
+    // Loaded and saved without a panel: the whole entries stay, a damaged
+    // end goes.
+    SetFileAttributesA(cache.c_str(), FILE_ATTRIBUTE_NORMAL);
+    testkit::WriteText(cache, input);
+    std::string unopened = journey.Run("exit\n", &failures);
+    EXPECT_EQ(0, failures) << label << "\n" << unopened;
+    std::string kept = testkit::ReadText(cache);
+    EXPECT_EQ(CacheEntries(input, nullptr), CacheEntries(kept, &sound)) << label;
+    EXPECT_TRUE(sound) << label << " saved without a panel";
+
     SetFileAttributesA(cache.c_str(), FILE_ATTRIBUTE_NORMAL);
     testkit::WriteText(cache, input);
     std::string transcript = journey.Run(kOpen, &failures);
-    std::string label = "cache of " + std::to_string(input.size()) + " bytes";
     EXPECT_EQ(0, failures) << label << "\n" << transcript;
     size_t shown = transcript.find("> print panel");
     ASSERT_NE(std::string::npos, shown) << label << "\n" << transcript;
