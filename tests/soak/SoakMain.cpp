@@ -266,7 +266,9 @@ class Soak {
     }
     static HANDLE seen[1 << 14];
     size_t seenCount = 0, seenAtBase = 0;
-    Take(playerProcess_, player_.ProcessId());  // the first look opens Wine's window station
+    // The first look opens handles of its own (Wine keeps six from the
+    // process's first EnumWindows).
+    Take(playerProcess_, player_.ProcessId());
     Sample base;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
       if (!host.OpenFromDisksMenu()) return Fail("cycle " + std::to_string(cycle) + ": no panel opened");
@@ -311,7 +313,6 @@ class Soak {
     files.directory = journey_.SongsFolder();
     host.SetPassivePanel(files);
     if (!host.OpenFromDisksMenu()) return Fail("no panel opened");
-    Take(playerProcess_, player_.ProcessId());
     std::vector<std::string> order = songs_;
     Sample base;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
