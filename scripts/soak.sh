@@ -19,4 +19,6 @@ stop_wine() { "$here/wine-run.sh" --prefix "$prefix" --stop; }
 trap stop_wine EXIT
 "$here/wine-run.sh" --prefix "$prefix" --start >/dev/null
 
-"$here/wine-run.sh" --prefix "$prefix" "$build/tests/soak/melvox_soak.exe" "$cycles" | tr -d '\r'
+# A run that hangs fails instead of waiting for ever (a thousand cycles take
+# about a minute and a half on two busy cores).
+timeout 1200 "$here/wine-run.sh" --prefix "$prefix" "$build/tests/soak/melvox_soak.exe" "$cycles" | tr -d '\r'
