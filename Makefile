@@ -15,7 +15,7 @@ FUZZ_SECONDS ?= 180
 WINTEST ?=
 WINTEST_FILE = $(BUILD)/wintest
 
-.PHONY: all deps probe configure build test demo dist bench clean fuzz fuzz-build
+.PHONY: all deps probe configure build test demo dist bench soak clean fuzz fuzz-build
 
 all: build
 
@@ -64,6 +64,13 @@ dist: build
 
 bench: build
 	@scripts/bench.sh $(BUILD)/$$(cat $(WINTEST_FILE))
+
+# Long runs, one step after another; each is given the Windows build's folder
+# and must exit 0.
+SOAK_STEPS = scripts/soak.sh
+
+soak: build
+	@for step in $(SOAK_STEPS); do $$step $(BUILD)/$$(cat $(WINTEST_FILE)) || exit 1; done
 
 # libFuzzer harnesses (clang, ASan and UBSan) in their own build; make fuzz
 # runs each for FUZZ_SECONDS, make test runs the short smoke above.

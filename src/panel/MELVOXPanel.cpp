@@ -643,6 +643,12 @@ void MELVOXPanel::RemoveEmptyItems() {
   if (empty > 0) {
     // The vacated records become spare ones: zero, owning nothing.
     memset(Items + ItemsNumber, 0, static_cast<size_t>(empty) * sizeof(PluginPanelItem));
+    // The removed entries' names go too once they outweigh the others: songs
+    // removed and put back on a panel that stays open would grow the pool
+    // without end. Short of memory, the pool stays as it is.
+    static_assert(sizeof Items[0].UserData == sizeof(uint32_t), "UserData holds a pool handle");
+    if (ItemsNumber > 0)
+      PlayerNames.Compact(&Items[0].UserData, static_cast<size_t>(ItemsNumber), sizeof(PluginPanelItem));
     int keep = ItemsNumber + 1;
     GlobalUnlock(ItemsMemory);
     Items = nullptr;

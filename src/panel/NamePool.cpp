@@ -38,3 +38,49 @@ const char* NamePool::Find(uint32_t handle) const {
   if (at >= size_ || (at > 0 && bytes_[at - 1] != '\0')) return nullptr;
   return bytes_ + at;
 }
+
+namespace {
+
+uint32_t HandleAt(const unsigned char* at) {
+  uint32_t handle;
+  memcpy(&handle, at, sizeof handle);
+  return handle;
+}
+
+}  // namespace
+
+bool NamePool::Compact(void* first, size_t count, size_t stride) {
+  unsigned char* handles = static_cast<unsigned char*>(first);
+  if (count > 0 && (handles == nullptr || stride < sizeof(uint32_t))) return false;
+  size_t live = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const char* text = Find(HandleAt(handles + i * stride));
+    if (text != nullptr) live += strlen(text) + 1;
+  }
+  // Rebuilding only when the dead part outweighs the live one keeps the cost
+  // of a removal constant on average.
+  size_t dead = size_ - live;
+  if (dead <= live || dead < kCompactSlack) return true;
+  size_t grown = 4096;
+  while (grown < live) grown *= 2;
+  char* kept = static_cast<char*>(malloc(grown));
+  if (kept == nullptr) return false;
+  size_t used = 0;
+  for (size_t i = 0; i < count; ++i) {
+    unsigned char* at = handles + i * stride;
+    const char* text = Find(HandleAt(at));
+    uint32_t moved = 0;
+    if (text != nullptr) {
+      size_t length = strlen(text) + 1;
+      memcpy(kept + used, text, length);
+      moved = static_cast<uint32_t>(used + 1);
+      used += length;
+    }
+    memcpy(at, &moved, sizeof moved);
+  }
+  free(bytes_);
+  bytes_ = kept;
+  size_ = used;
+  capacity_ = grown;
+  return true;
+}

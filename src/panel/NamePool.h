@@ -26,6 +26,19 @@ class NamePool {
   // out before may afterwards find a later text or none.
   void Clear() { size_ = 0; }
 
+  // Bytes in use, each text with its NUL (texts no handle reaches included).
+  size_t Size() const { return size_; }
+
+  // The texts of removed entries stay until Clear: a store that lives long
+  // and gains and loses entries would grow without end. Given the handles
+  // still in use (count uint32_t values, stride bytes apart from first),
+  // drops every other text once they take more bytes than the live ones and
+  // at least kCompactSlack, and rewrites each handle to its text's new one
+  // (a number that finds nothing becomes 0). False, nothing changed, when
+  // memory is short. Texts lent before move.
+  bool Compact(void* first, size_t count, size_t stride);
+  static constexpr size_t kCompactSlack = 4096;
+
  private:
   char* bytes_ = nullptr;  // owned
   size_t size_ = 0;        // bytes in use, each text with its NUL
