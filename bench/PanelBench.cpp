@@ -7,7 +7,9 @@
 //     floor: reading the same playlist file, one directory search per path,
 //     and with tags the last 128 bytes of every file.
 //   melvox_bench cache <entries>
-//     loading a titles cache file of <entries> entries; floor: reading it whole.
+//     the titles cache's constructor on a file of <entries> entries, which is
+//     all SetStartupInfo does with the cache: open, read, index every text,
+//     sort; floor: reading the file whole and counting its texts.
 //   melvox_bench commands <songs>, melvox_bench putfiles <songs>: CommandBench.cpp.
 // Song files and cache files are made once in bench-data beside the program.
 #include "BenchSupport.h"
@@ -295,7 +297,7 @@ int CacheScenario(int entries) {
     runs.floor.push_back(f1 - f0);
   }
   char name[96];
-  FormatText(name, sizeof name, "cache entries=%d loaded=%d texts=%d size=%luKB, load", entries, loaded,
+  FormatText(name, sizeof name, "cache entries=%d loaded=%d texts=%d size=%luKB, load and sort", entries, loaded,
              texts, static_cast<unsigned long>(size / 1024));
   PrintRuns(name, runs);
   printf("  peakWSgrowth=%.0fKB\n", static_cast<double>(peak > before ? peak - before : 0) / 1024);

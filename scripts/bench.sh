@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The benchmark (not part of make test): panels of 1,000, 10,000 and 50,000
 # songs from the player stand-in with every title cached, tags off and on;
-# the loading of a 100,000-entry titles cache; the commands Del, Shift+F1
+# the loading and sorting of a 100,000-entry titles cache; the commands Del, Shift+F1
 # after a sort and Shift+F5 of every entry on panels of 10,000 and 50,000
 # songs; folders of 2,000 and 10,000 songs copied onto the panel. Each figure
 # is the median of five runs of the measurement, each followed by its floor
