@@ -16,14 +16,14 @@ int CompareEntries(const void* a, const void* b) {
 }
 
 // One name's place in the sort: sixteen of its bytes from the depth being
-// sorted, and the name and record they belong to.
+// sorted, and the record they belong to. Small, as the sort moves it often.
 constexpr int kKeyBytes = 16;
+constexpr size_t kGuessedEntryBytes = 32;  // a short path, a length, a short title
 constexpr size_t kSmallRun = 32;  // insertion sort up to this many items
 
 struct SortItem {
   unsigned char Key[kKeyBytes];
-  const unsigned char* Name;
-  size_t Index;
+  uint32_t Index;  // into Entries, whose Count is an int
 };
 
 // A stretch of items whose names agree up to Depth and are sorted from there.
@@ -46,8 +46,13 @@ bool KeyEnds(const SortItem& item) { return item.Key[kKeyBytes - 1] == 0; }
 // The key of the name's bytes from depth on: bytes after its NUL count as 0,
 // so a name sorts before every longer name it begins. The name holds at
 // least depth bytes before its NUL.
-void SetKey(SortItem* item, size_t depth) {
-  const unsigned char* text = item->Name + depth;
+const unsigned char* NameOf(const TitleEntry* entries, const SortItem& item) {
+  const char* name = entries[item.Index].FileName;
+  return reinterpret_cast<const unsigned char*>(name != nullptr ? name : "");
+}
+
+void SetKey(SortItem* item, const TitleEntry* entries, size_t depth) {
+  const unsigned char* text = NameOf(entries, *item) + depth;
   int i = 0;
   for (; i < kKeyBytes && text[i] != 0; ++i) item->Key[i] = text[i];
   for (; i < kKeyBytes; ++i) item->Key[i] = 0;
@@ -75,12 +80,12 @@ size_t TextEnd(const char* bytes, size_t start, size_t used) {
 }
 
 // How many bytes past depth all names of the run share (never past a NUL).
-size_t SharedBytes(const SortItem* items, size_t count, size_t depth) {
-  const unsigned char* first = items[0].Name + depth;
+size_t SharedBytes(const SortItem* items, size_t count, const TitleEntry* entries, size_t depth) {
+  const unsigned char* first = NameOf(entries, items[0]) + depth;
   size_t shared = 0;
   while (first[shared] != 0) ++shared;
   for (size_t i = 1; i < count && shared > 0; ++i) {
-    const unsigned char* name = items[i].Name + depth;
+    const unsigned char* name = NameOf(entries, items[i]) + depth;
     size_t n = 0;
     while (n < shared && name[n] == first[n]) ++n;
     shared = n;
@@ -88,8 +93,37 @@ size_t SharedBytes(const SortItem* items, size_t count, size_t depth) {
   return shared;
 }
 
-// Sorts items by key, its last byte first, a pass skipped when all
-// keys agree in that byte; spare holds as many items.
+// A least significant byte first radix sort on the key; only the key bytes
+// that differ somewhere (differs) take a pass.
+void RadixByKey(SortItem* items, SortItem* spare, size_t count, const unsigned char* differs) {
+  int passes[kKeyBytes];
+  int passCount = 0;
+  for (int b = kKeyBytes - 1; b >= 0; --b)
+    if (differs[b] != 0) passes[passCount++] = b;
+  uint32_t counts[kKeyBytes][256];
+  memset(counts, 0, static_cast<size_t>(passCount) * sizeof counts[0]);
+  for (size_t i = 0; i < count; ++i)
+    for (int p = 0; p < passCount; ++p) ++counts[p][items[i].Key[passes[p]]];
+  SortItem* from = items;
+  SortItem* to = spare;
+  for (int p = 0; p < passCount; ++p) {
+    int b = passes[p];
+    uint32_t* slots = counts[p];
+    uint32_t at = 0;
+    for (int v = 0; v < 256; ++v) {
+      uint32_t n = slots[v];
+      slots[v] = at;
+      at += n;
+    }
+    for (size_t i = 0; i < count; ++i) to[slots[from[i].Key[b]]++] = from[i];
+    SortItem* swap = from;
+    from = to;
+    to = swap;
+  }
+  if (from != items) memcpy(items, from, count * sizeof *items);
+}
+
+// Sorts items by key; spare holds as many items.
 void SortByKey(SortItem* items, SortItem* spare, size_t count) {
   if (count <= kSmallRun) {
     for (size_t i = 1; i < count; ++i) {
@@ -100,27 +134,18 @@ void SortByKey(SortItem* items, SortItem* spare, size_t count) {
     }
     return;
   }
-  size_t counts[kKeyBytes][256];
-  memset(counts, 0, sizeof counts);
-  for (size_t i = 0; i < count; ++i)
-    for (int b = 0; b < kKeyBytes; ++b) ++counts[b][items[i].Key[b]];
-  SortItem* from = items;
-  SortItem* to = spare;
-  for (int b = kKeyBytes - 1; b >= 0; --b) {
-    size_t* slots = counts[b];
-    if (slots[from[0].Key[b]] == count) continue;
-    size_t at = 0;
-    for (int v = 0; v < 256; ++v) {
-      size_t n = slots[v];
-      slots[v] = at;
-      at += n;
-    }
-    for (size_t i = 0; i < count; ++i) to[slots[from[i].Key[b]]++] = from[i];
-    SortItem* swap = from;
-    from = to;
-    to = swap;
+  // Which key bytes differ somewhere: paths share most of their bytes.
+  uint32_t differ[kKeyBytes / 4] = {};
+  uint32_t first[kKeyBytes / 4];
+  memcpy(first, items[0].Key, sizeof first);
+  for (size_t i = 1; i < count; ++i) {
+    uint32_t words[kKeyBytes / 4];
+    memcpy(words, items[i].Key, sizeof words);
+    for (int w = 0; w < kKeyBytes / 4; ++w) differ[w] |= words[w] ^ first[w];
   }
-  if (from != items) memcpy(items, from, count * sizeof *items);
+  unsigned char differs[kKeyBytes];
+  memcpy(differs, differ, sizeof differs);
+  RadixByKey(items, spare, count, differs);
 }
 
 void Empty(char* text) {
@@ -218,19 +243,14 @@ void TitlesTable::DropTitle(const char* name) {
 
 bool TitlesTable::SortByName() {
   size_t count = static_cast<size_t>(Count);
-  if (count > SIZE_MAX / sizeof(SortItem) / 2) return false;
+  if (count > UINT32_MAX || count > SIZE_MAX / sizeof(SortItem) / 2) return false;
   SortItem* items = static_cast<SortItem*>(malloc(count * sizeof(SortItem)));
   SortItem* spare = static_cast<SortItem*>(malloc(count * sizeof(SortItem)));
   // Pending runs never overlap and hold two items at least.
   SortRun* runs = static_cast<SortRun*>(malloc((count / 2 + 1) * sizeof(SortRun)));
-  TitleEntry* ordered = static_cast<TitleEntry*>(malloc(count * sizeof(TitleEntry)));
-  bool sorted = items != nullptr && spare != nullptr && runs != nullptr && ordered != nullptr;
+  bool sorted = items != nullptr && spare != nullptr && runs != nullptr;
   if (sorted) {
-    for (size_t i = 0; i < count; ++i) {
-      const char* name = Entries[i].FileName != nullptr ? Entries[i].FileName : "";
-      items[i].Name = reinterpret_cast<const unsigned char*>(name);
-      items[i].Index = i;
-    }
+    for (size_t i = 0; i < count; ++i) items[i].Index = static_cast<uint32_t>(i);
     // Most significant bytes first: past what a run's names share, each run
     // of names that agree in all sixteen bytes of their key, none of them
     // ended, goes on deeper. The first look at the names is in the order
@@ -241,8 +261,8 @@ bool TitlesTable::SortByName() {
     while (pending > 0) {
       SortRun run = runs[--pending];
       SortItem* part = items + run.Start;
-      size_t depth = run.Depth + SharedBytes(part, run.Count, run.Depth);
-      for (size_t i = 0; i < run.Count; ++i) SetKey(&part[i], depth);
+      size_t depth = run.Depth + SharedBytes(part, run.Count, Entries, run.Depth);
+      for (size_t i = 0; i < run.Count; ++i) SetKey(&part[i], Entries, depth);
       SortByKey(part, spare, run.Count);
       for (size_t i = 0; i < run.Count;) {
         size_t j = i + 1;
@@ -252,16 +272,25 @@ bool TitlesTable::SortByName() {
         i = j;
       }
     }
-    for (size_t i = 0; i < count; ++i) ordered[i] = Entries[items[i].Index];
-    free(Entries);
-    Entries = ordered;
-    capacity_ = count;
-    ordered = nullptr;
+    // Entry i takes the record items[i] names, cycle by cycle, in place;
+    // a placed item is marked by pointing at its own slot.
+    for (size_t i = 0; i < count; ++i) {
+      if (items[i].Index == i) continue;
+      TitleEntry first = Entries[i];
+      size_t at = i;
+      while (items[at].Index != i) {
+        size_t next = items[at].Index;
+        Entries[at] = Entries[next];
+        items[at].Index = static_cast<uint32_t>(at);
+        at = next;
+      }
+      Entries[at] = first;
+      items[at].Index = static_cast<uint32_t>(at);
+    }
   }
   free(items);
   free(spare);
   free(runs);
-  free(ordered);
   return sorted;
 }
 
@@ -312,6 +341,10 @@ bool TitlesTable::LoadFileBuffer(size_t size) {
   // tail, dropped below.
   size_t used = size;
   while (used > 0 && block[used - 1] != 0) --used;
+  // Room for the entries at once, guessed generously: pages of it never
+  // written cost nothing, while growing copies what was read so far.
+  if (used > 0 && !Reserve(static_cast<size_t>(Count) + used / kGuessedEntryBytes + 16))
+    Reserve(static_cast<size_t>(Count) + 16);
   // Thousands of entries: the log lines are built only when someone reads them.
   const bool logging = DebugLog.IsOpen();
   size_t start = 0;
