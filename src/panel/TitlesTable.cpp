@@ -15,12 +15,12 @@ int CompareEntries(const void* a, const void* b) {
                       static_cast<const TitleEntry*>(b)->FileName);
 }
 
-// One name's place in the sort: sixteen of its bytes from the depth being
-// sorted, and the record they belong to. Small, as the sort moves it often.
-constexpr int kKeyBytes = 16;
 constexpr size_t kGuessedEntryBytes = 32;  // a short path, a length, a short title
+constexpr int kKeyBytes = 16;
 constexpr size_t kSmallRun = 32;  // insertion sort up to this many items
 
+// One name's place in the sort: sixteen of its bytes from the depth being
+// sorted, and the record they belong to. Small, as the sort moves it often.
 struct SortItem {
   unsigned char Key[kKeyBytes];
   uint32_t Index;  // into Entries, whose Count is an int
@@ -43,14 +43,14 @@ int CompareKeys(const SortItem& a, const SortItem& b) {
 // The name ends inside the key, so names with equal keys are equal.
 bool KeyEnds(const SortItem& item) { return item.Key[kKeyBytes - 1] == 0; }
 
-// The key of the name's bytes from depth on: bytes after its NUL count as 0,
-// so a name sorts before every longer name it begins. The name holds at
-// least depth bytes before its NUL.
 const unsigned char* NameOf(const TitleEntry* entries, const SortItem& item) {
   const char* name = entries[item.Index].FileName;
   return reinterpret_cast<const unsigned char*>(name != nullptr ? name : "");
 }
 
+// The key of the name's bytes from depth on: bytes after its NUL count as 0,
+// so a name sorts before every longer name it begins. The name holds at
+// least depth bytes before its NUL.
 void SetKey(SortItem* item, const TitleEntry* entries, size_t depth) {
   const unsigned char* text = NameOf(entries, *item) + depth;
   int i = 0;
@@ -251,11 +251,11 @@ bool TitlesTable::SortByName() {
   bool sorted = items != nullptr && spare != nullptr && runs != nullptr;
   if (sorted) {
     for (size_t i = 0; i < count; ++i) items[i].Index = static_cast<uint32_t>(i);
-    // Most significant bytes first: past what a run's names share, each run
-    // of names that agree in all sixteen bytes of their key, none of them
-    // ended, goes on deeper. The first look at the names is in the order
-    // they were read, so paths that share a long start cost one pass. A work
-    // list rather than recursion, as a name may be very long.
+    // Each run is sorted on the sixteen bytes past what its names share;
+    // names that agree in all of them, none ended, go on as a deeper run.
+    // The first look at the names is in the order they were read, and paths
+    // that share a long start cost one pass. A work list rather than
+    // recursion, as a name may be very long.
     size_t pending = 1;
     runs[0] = {0, count, 0};
     while (pending > 0) {
@@ -342,7 +342,7 @@ bool TitlesTable::LoadFileBuffer(size_t size) {
   size_t used = size;
   while (used > 0 && block[used - 1] != 0) --used;
   // Room for the entries at once, guessed generously: pages of it never
-  // written cost nothing, while growing copies what was read so far.
+  // written take no memory, while growing would copy what was read so far.
   if (used > 0 && !Reserve(static_cast<size_t>(Count) + used / kGuessedEntryBytes + 16))
     Reserve(static_cast<size_t>(Count) + 16);
   // Thousands of entries: the log lines are built only when someone reads them.
