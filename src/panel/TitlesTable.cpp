@@ -241,68 +241,147 @@ void TitlesTable::DropTitle(const char* name) {
   Rewrite = 1;
 }
 
-bool TitlesTable::SortByName() {
-  size_t count = static_cast<size_t>(Count);
-  if (count > UINT32_MAX || count > SIZE_MAX / sizeof(SortItem) / 2) return false;
+namespace {
+
+// The order of entries[0..count) by name: a malloc'd array of count items
+// whose Index fields name the records in sorted order (the caller frees
+// it), or null when memory for the work arrays is short. Stable: equal names
+// keep their order, so the first of a name read stays the first.
+SortItem* OrderByName(const TitleEntry* entries, size_t count) {
+  if (count > UINT32_MAX || count > SIZE_MAX / sizeof(SortItem) / 2) return nullptr;
   SortItem* items = static_cast<SortItem*>(malloc(count * sizeof(SortItem)));
   SortItem* spare = static_cast<SortItem*>(malloc(count * sizeof(SortItem)));
   // Pending runs never overlap and hold two items at least.
   SortRun* runs = static_cast<SortRun*>(malloc((count / 2 + 1) * sizeof(SortRun)));
-  bool sorted = items != nullptr && spare != nullptr && runs != nullptr;
-  if (sorted) {
-    for (size_t i = 0; i < count; ++i) items[i].Index = static_cast<uint32_t>(i);
-    // Each run is sorted on the sixteen bytes past what its names share;
-    // names that agree in all of them, none ended, go on as a deeper run.
-    // The first look at the names is in the order they were read, and paths
-    // that share a long start cost one pass. A work list rather than
-    // recursion, as a name may be very long.
-    size_t pending = 1;
-    runs[0] = {0, count, 0};
-    while (pending > 0) {
-      SortRun run = runs[--pending];
-      SortItem* part = items + run.Start;
-      size_t depth = run.Depth + SharedBytes(part, run.Count, Entries, run.Depth);
-      for (size_t i = 0; i < run.Count; ++i) SetKey(&part[i], Entries, depth);
-      SortByKey(part, spare, run.Count);
-      for (size_t i = 0; i < run.Count;) {
-        size_t j = i + 1;
-        while (j < run.Count && CompareKeys(part[j], part[i]) == 0) ++j;
-        if (j - i > 1 && !KeyEnds(part[i]))
-          runs[pending++] = {run.Start + i, j - i, depth + kKeyBytes};
-        i = j;
-      }
-    }
-    // Entry i takes the record items[i] names, cycle by cycle, in place;
-    // a placed item is marked by pointing at its own slot.
-    for (size_t i = 0; i < count; ++i) {
-      if (items[i].Index == i) continue;
-      TitleEntry first = Entries[i];
-      size_t at = i;
-      while (items[at].Index != i) {
-        size_t next = items[at].Index;
-        Entries[at] = Entries[next];
-        items[at].Index = static_cast<uint32_t>(at);
-        at = next;
-      }
-      Entries[at] = first;
-      items[at].Index = static_cast<uint32_t>(at);
+  if (items == nullptr || spare == nullptr || runs == nullptr) {
+    free(items);
+    free(spare);
+    free(runs);
+    return nullptr;
+  }
+  for (size_t i = 0; i < count; ++i) items[i].Index = static_cast<uint32_t>(i);
+  // Each run is sorted on the sixteen bytes past what its names share;
+  // names that agree in all of them, none ended, go on as a deeper run.
+  // The first look at the names is in the order they were read, and paths
+  // that share a long start cost one pass. A work list rather than
+  // recursion, as a name may be very long.
+  size_t pending = 1;
+  runs[0] = {0, count, 0};
+  while (pending > 0) {
+    SortRun run = runs[--pending];
+    SortItem* part = items + run.Start;
+    size_t depth = run.Depth + SharedBytes(part, run.Count, entries, run.Depth);
+    for (size_t i = 0; i < run.Count; ++i) SetKey(&part[i], entries, depth);
+    SortByKey(part, spare, run.Count);
+    for (size_t i = 0; i < run.Count;) {
+      size_t j = i + 1;
+      while (j < run.Count && CompareKeys(part[j], part[i]) == 0) ++j;
+      if (j - i > 1 && !KeyEnds(part[i]))
+        runs[pending++] = {run.Start + i, j - i, depth + kKeyBytes};
+      i = j;
     }
   }
-  free(items);
   free(spare);
   free(runs);
-  return sorted;
+  return items;
+}
+
+bool After(const TitleEntry& a, const TitleEntry& b) {
+  return CompareBytes(a.FileName, b.FileName) > 0;
+}
+
+// Where next goes among the sorted entries[0..end): the first of them whose
+// name orders after next's (end when none), so next follows its equals.
+// Searched from the end in growing steps, as a name added later mostly
+// lands near the names it is compared with last.
+size_t PlaceFromEnd(const TitleEntry* entries, size_t end, const TitleEntry& next) {
+  size_t high = end;  // entries[high..end) order after next
+  size_t low = 0;     // entries[0..low) do not
+  for (size_t step = 1; high > 0; step *= 2) {
+    size_t probe = high > step ? high - step : 0;
+    if (!After(entries[probe], next)) {
+      low = probe + 1;
+      break;
+    }
+    high = probe;
+  }
+  while (low < high) {
+    size_t mid = low + (high - low) / 2;
+    if (After(entries[mid], next))
+      high = mid;
+    else
+      low = mid + 1;
+  }
+  return high;
+}
+
+}  // namespace
+
+bool TitlesTable::SortByName() {
+  size_t count = static_cast<size_t>(Count);
+  SortItem* items = OrderByName(Entries, count);
+  if (items == nullptr) return false;
+  // Entry i takes the record items[i] names, cycle by cycle, in place;
+  // a placed item is marked by pointing at its own slot.
+  for (size_t i = 0; i < count; ++i) {
+    if (items[i].Index == i) continue;
+    TitleEntry first = Entries[i];
+    size_t at = i;
+    while (items[at].Index != i) {
+      size_t next = items[at].Index;
+      Entries[at] = Entries[next];
+      items[at].Index = static_cast<uint32_t>(at);
+      at = next;
+    }
+    Entries[at] = first;
+    items[at].Index = static_cast<uint32_t>(at);
+  }
+  free(items);
+  return true;
+}
+
+bool TitlesTable::MergeTail(size_t sorted) {
+  size_t count = static_cast<size_t>(Count);
+  size_t tail = count - sorted;
+  SortItem* items = OrderByName(Entries + sorted, tail);
+  if (items == nullptr) return false;
+  TitleEntry* aside = static_cast<TitleEntry*>(malloc(tail * sizeof(TitleEntry)));
+  if (aside == nullptr) {
+    free(items);
+    return false;
+  }
+  for (size_t i = 0; i < tail; ++i) aside[i] = Entries[sorted + items[i].Index];
+  free(items);
+  // From the back: the tail's last record goes behind the sorted entries
+  // that order after it, which move up as one block, and so on; a tail
+  // record follows its equals there, as a full stable sort would put it.
+  size_t end = sorted;  // entries[0..end) not yet placed
+  size_t out = count;   // entries[out..count) in their final place
+  for (size_t j = tail; j > 0; --j) {
+    size_t from = PlaceFromEnd(Entries, end, aside[j - 1]);
+    size_t moved = end - from;
+    out -= moved;
+    memmove(&Entries[out], &Entries[from], moved * sizeof(TitleEntry));
+    Entries[--out] = aside[j - 1];
+    end = from;
+  }
+  free(aside);
+  return true;
 }
 
 void TitlesTable::SortTitles() {
   if (!Sorted && Count > 1) {
-    // A file rewritten sorted and not added to since loads in order.
-    bool inOrder = true;
-    for (int i = 1; i < Count && inOrder; ++i)
-      inOrder = CompareBytes(Entries[i - 1].FileName, Entries[i].FileName) <= 0;
-    // Without memory for the radix sort's work arrays, the slow sort in place.
-    if (!inOrder && !SortByName())
-      qsort(Entries, static_cast<size_t>(Count), sizeof(TitleEntry), CompareEntries);
+    // A file rewritten sorted and not added to since loads in order; one
+    // appended to since is a sorted run and the entries of later sessions.
+    size_t count = static_cast<size_t>(Count);
+    size_t sorted = 1;
+    while (sorted < count && !After(Entries[sorted - 1], Entries[sorted])) ++sorted;
+    // A tail no longer than the run is sorted alone and merged in, with
+    // work memory for the tail only. Otherwise, or without memory for that,
+    // the whole sort; without memory for its work arrays, the slow sort in
+    // place.
+    if (sorted < count && !(count - sorted <= sorted && MergeTail(sorted)) && !SortByName())
+      qsort(Entries, count, sizeof(TitleEntry), CompareEntries);
   }
   Sorted = 1;
 }

@@ -59,8 +59,10 @@ class TitlesTable {
   // rewrites the file. Pointers to its texts stay valid (they become "").
   void DropTitle(const char* name);
 
-  // Sorts by FileName unless already sorted. Only the records move; every
-  // text stays where it is.
+  // Sorts by FileName unless already sorted. Equal names keep their order
+  // (but in the slow sort used when memory is short), so the sort gives one
+  // order whichever way it goes. Only the records move; every text stays
+  // where it is.
   void SortTitles();
 
   // Appends the entries of a cache file's bytes as TITLE_LOADED, logging
@@ -111,6 +113,10 @@ class TitlesTable {
   // Sorts Entries with a radix sort on the names' bytes; false (nothing
   // moved) when memory for its work arrays is short.
   bool SortByName();
+  // Sorts Entries[sorted..Count) alone and merges them into the sorted
+  // Entries[0..sorted) before them, equal names after those already there;
+  // false (nothing moved) when memory for the tail is short.
+  bool MergeTail(size_t sorted);
   size_t capacity_ = 0;
   TextBlock* blocks_ = nullptr;  // owned; a list, newest first
 };

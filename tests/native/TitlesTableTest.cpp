@@ -364,3 +364,102 @@ TEST(TitlesTable, SortOrdersNamesBytewiseAndKeepsTheirTexts) {
     }
   }
 }
+
+// A cache file as the plug-in leaves it is a run sorted by a rewrite with the
+// entries of later sessions appended. However the table sorts it, the
+// records end in the order of a stable sort of the file (equal names in file
+// order), so lookups find what they found when every file took the whole
+// sort, and each record keeps its own texts where they were.
+TEST(TitlesTable, ASortedRunWithATailSortsAsAStableSortOfTheFile) {
+  auto sortedNames = [](int count, const char* format) {
+    std::vector<std::string> names;
+    char name[64];
+    for (int i = 0; i < count; ++i) {
+      snprintf(name, sizeof name, format, i);
+      names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& x, const std::string& y) {
+      return CompareBytes(x.c_str(), y.c_str()) < 0;
+    });
+    return names;
+  };
+  const std::vector<std::string> run = sortedNames(300, "C:\\Music\\%03d\\song.mp3");
+  std::vector<std::string> reversed(run.rbegin(), run.rend());
+  std::vector<std::string> scattered;  // a tail as long as the run, in playlist order
+  for (int i = 0; i < 400; ++i) scattered.push_back(run[static_cast<size_t>(i * 7 % 300)] + "x");
+  std::vector<std::string> manyInside;  // more than the small-run sort takes
+  for (int i = 0; i < 60; ++i) manyInside.push_back(run[static_cast<size_t>(i * 13 % 300)] + "\x80");
+  struct Case {
+    const char* name;
+    std::vector<std::string> head;  // the file's first entries
+    std::vector<std::string> tail;  // then these
+    std::vector<std::string> added; // then these, given to AddTitle
+  } cases[] = {
+      {"sorted, no tail", run, {}, {}},
+      {"sorted with equal names", {"a", "b", "b", "b", "c"}, {}, {}},
+      {"tail before, inside and after the run",
+       run,
+       {"C:\\Music\\150\\song.mp3.", "A:\\first", "C:\\Music\\\xFF", "C:\\Music\\000\\song.mp", "Z:"},
+       {}},
+      {"tail repeating names of the run and its own",
+       {"a", "b", "b", "c", "d"},
+       {"b", "d", "a", "b", "e", "e", "c"},
+       {}},
+      {"tail of one entry, first of all", run, {""}, {}},
+      {"tail of one entry, equal to the run's last", run, {run.back()}, {}},
+      {"a long tail inside the run", run, manyInside, {}},
+      {"tail as long as the run", std::vector<std::string>(run.begin(), run.begin() + 200),
+       std::vector<std::string>(scattered.begin(), scattered.begin() + 200), {}},
+      {"tail longer than the run", {"C:\\Music\\a", "C:\\Music\\b"}, scattered, {}},
+      {"all reversed", reversed, {}, {}},
+      {"a session's additions behind a rewritten file", run, {},
+       {"C:\\Music\\299\\song.mp3 (live)", "C:\\Music\\007\\a.mp3", "B:\\x.mp3"}},
+      {"appended entries and this session's", run, {"C:\\Music\\100\\a.mp3", "C:\\Music\\050\\a.mp3"},
+       {"C:\\Music\\075\\a.mp3", "C:\\Music\\100\\b.mp3"}},
+  };
+  for (const Case& c : cases) {
+    std::string file;
+    std::vector<std::string> names;  // in file order, then the added ones
+    for (const auto* part : {&c.head, &c.tail})
+      for (const std::string& name : *part) {
+        std::string title = "#" + std::to_string(names.size());
+        file += name + std::string(1, '\0') + "1:00" + std::string(1, '\0') + title +
+                std::string(1, '\0');
+        names.push_back(name);
+      }
+    TitlesTable table;
+    Load(table, file);
+    for (const std::string& name : c.added) {
+      std::string title = "#" + std::to_string(names.size());
+      ASSERT_EQ(1, Add(table, name.c_str(), title.c_str(), "2:00")) << c.name;
+      names.push_back(name);
+    }
+    ASSERT_EQ(static_cast<int>(names.size()), table.Count) << c.name;
+    std::vector<TitleEntry> before(table.Entries, table.Entries + table.Count);
+    std::vector<TitleEntry> expected = before;
+    std::stable_sort(expected.begin(), expected.end(), [](const TitleEntry& x, const TitleEntry& y) {
+      return CompareBytes(x.FileName, y.FileName) < 0;
+    });
+
+    table.SortTitles();
+    ASSERT_EQ(1, table.Sorted) << c.name;
+    ASSERT_EQ(static_cast<int>(expected.size()), table.Count) << c.name;
+    for (size_t i = 0; i < expected.size(); ++i) {
+      const TitleEntry& got = table.Entries[i];
+      ASSERT_STREQ(expected[i].Title, got.Title) << c.name << " at " << i << " (" << got.FileName << ")";
+      EXPECT_EQ(expected[i].FileName, got.FileName) << c.name << " at " << i;
+      EXPECT_EQ(expected[i].Title, got.Title) << c.name << " at " << i;
+      EXPECT_EQ(expected[i].Length, got.Length) << c.name << " at " << i;
+      EXPECT_EQ(expected[i].State, got.State) << c.name << " at " << i;
+    }
+    // Every name is found; a name known already keeps the texts found for it.
+    for (const std::string& name : names) {
+      TitleEntry* found = table.FindTitle(name.c_str());
+      ASSERT_NE(nullptr, found) << c.name << ": " << name;
+      EXPECT_EQ(name, found->FileName) << c.name;
+      CachedTitle again = table.AddTitle(name.c_str(), DupText("other"), DupText("9:99"));
+      EXPECT_EQ(0, again.Added) << c.name;
+      EXPECT_EQ(found->Title, again.Title) << c.name;
+    }
+  }
+}
