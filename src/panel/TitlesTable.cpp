@@ -292,8 +292,8 @@ bool After(const TitleEntry& a, const TitleEntry& b) {
 
 // Where next goes among the sorted entries[0..end): the first of them whose
 // name orders after next's (end when none), so next follows its equals.
-// Searched from the end in growing steps, as a name added later mostly
-// lands near the names it is compared with last.
+// Searched from the end in growing steps: the tail is placed largest name
+// first, so each record lands near where the one after it went.
 size_t PlaceFromEnd(const TitleEntry* entries, size_t end, const TitleEntry& next) {
   size_t high = end;  // entries[high..end) order after next
   size_t low = 0;     // entries[0..low) do not
