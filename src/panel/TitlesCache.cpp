@@ -30,10 +30,13 @@ void TitlesCache::Load() {
   if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0) return;
   DebugLog << "\nTitlesCache::TitlesCache: Opened files titles cache file, size="
            << static_cast<unsigned long>(size.QuadPart) << " bytes" << LogFlush;
-  ScopedFileView view;
-  if (view.Map(file.Get(), static_cast<unsigned long long>(size.QuadPart)))
-    LoadFrom(view.Data(), view.Size());
-  view.Close();
+  // Read straight into the block the loaded texts will live in: the entries
+  // point into it until the cache is destroyed, so the file itself is not
+  // held open or mapped.
+  DWORD want = static_cast<DWORD>(size.QuadPart);
+  unsigned char* buffer = size.QuadPart < 0x7FFFFFFF ? FileBuffer(want) : nullptr;
+  DWORD got = 0;
+  if (buffer != nullptr && ReadFile(file.Get(), buffer, want, &got, nullptr)) LoadFileBuffer(got);
   file.Close();
   SortTitles();
   DebugLog << "\nTitlesCache::TitlesCache: " << Count << " titles in cache" << LogFlush;

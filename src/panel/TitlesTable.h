@@ -12,10 +12,13 @@ enum TitleState {
   TITLE_DROPPED = 2,  // emptied; never written again
 };
 
+// The texts belong to the table: those read from a cache file live in the
+// one block holding that file's bytes, those added later are allocations of
+// their own; Release frees each kind its way.
 struct TitleEntry {
-  char* FileName;  // owned; the key, compared byte by byte (case matters)
-  char* Title;     // owned; null only when AddTitle was given none
-  char* Length;    // owned; likewise
+  char* FileName;  // the table's; the key, compared byte by byte (case matters)
+  char* Title;     // the table's; null only when AddTitle was given none
+  char* Length;    // the table's; likewise
   int State;       // TitleState
 };
 
@@ -56,16 +59,28 @@ class TitlesTable {
   // rewrites the file. Pointers to its texts stay valid (they become "").
   void DropTitle(const char* name);
 
-  // Sorts by FileName unless already sorted.
+  // Sorts by FileName unless already sorted. Equal names keep their order
+  // (but in the slow sort used when memory is short), so the sort gives one
+  // order whichever way it goes. Only the records move; every text stays
+  // where it is.
   void SortTitles();
 
   // Appends the entries of a cache file's bytes as TITLE_LOADED, logging
-  // every text read. When the bytes end inside an entry (a last group of
+  // every text read. The bytes are copied once into a block the table keeps
+  // until Release, and the entries' texts point into it. When the bytes end inside an entry (a last group of
   // fewer than three texts, or bytes after the last NUL), that entry is
   // dropped with a log line and Rewrite set, so the next save rewrites the
   // file instead of appending behind the damage. False when memory ran short
   // (the whole entries read so far stay).
   bool LoadFrom(const unsigned char* bytes, size_t size);
+
+  // The same without the copy, for a file read whole: FileBuffer gives room
+  // for size bytes, kept by the table until Release (null when memory is
+  // short or size is 0); the caller reads the file into it and hands the
+  // number of bytes read (at most size) to LoadFileBuffer, which loads them
+  // as LoadFrom does.
+  unsigned char* FileBuffer(size_t size);
+  bool LoadFileBuffer(size_t size);
 
   // The bytes a save writes (malloc'd; the caller frees them; null with size
   // 0 when there is nothing to write). *fromStart: true = the file is
@@ -84,12 +99,26 @@ class TitlesTable {
                                   // was dropped, or the file ended inside one
 
  private:
+  struct TextBlock;  // a loaded file's bytes; the texts follow the header
+
   // A new zeroed entry at the end (state TITLE_LOADED), or null when memory
   // is short. Capacity grows geometrically so loading stays linear.
   TitleEntry* AppendEntry();
+  // Room for entries records in all; false when memory is short.
+  bool Reserve(size_t entries);
   // Forgets the last entry and frees its texts.
   void DropLastEntry();
+  // Frees text unless it lies in a loaded block (those go with the block).
+  void FreeText(char* text) const;
+  // Sorts Entries with a radix sort on the names' bytes; false (nothing
+  // moved) when memory for its work arrays is short.
+  bool SortByName();
+  // Sorts Entries[sorted..Count) alone and merges them into the sorted
+  // Entries[0..sorted) before them, equal names after those already there;
+  // false (nothing moved) when memory for the tail is short.
+  bool MergeTail(size_t sorted);
   size_t capacity_ = 0;
+  TextBlock* blocks_ = nullptr;  // owned; a list, newest first
 };
 
 // AddTitle on cache; without a cache (null) the offered texts are freed and

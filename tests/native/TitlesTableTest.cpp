@@ -2,6 +2,7 @@
 
 #include "plugin/DebugLog.h"
 #include "plugin/TextBuffer.h"
+#include "tags/TagRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -239,4 +242,224 @@ TEST(TitlesTable, LoadingLogsEveryTextWithItsEntryNumber) {
       "\nTitlesCache::TitlesCache: Incomplete last entry dropped (11 bytes), the file will be "
       "rewritten",
       text);
+}
+
+namespace {
+
+// Cache file bytes of the given names, each with length "1:00" and the name
+// itself as its title.
+std::string FileOf(const std::vector<std::string>& names) {
+  std::string file;
+  for (const std::string& name : names) {
+    file += name;
+    file.append("\0" "1:00\0", 6);
+    file += name;
+    file.push_back('\0');
+  }
+  return file;
+}
+
+}  // namespace
+
+// Loaded texts live in the file's block, added ones in their own allocations;
+// under AddressSanitizer a text freed as the wrong kind, or left unfreed,
+// fails the run.
+TEST(TitlesTable, LoadedAndAddedTextsSurviveSortDropAndSave) {
+  TitlesTable table;
+  Load(table, FileOf({"C:\\m\\b.mp3", "C:\\m\\a.mp3", "C:\\m\\c.mp3"}));
+  // A second file's worth: a later block, its last entry cut short.
+  Load(table, FileOf({"C:\\m\\e.mp3"}) + BYTES("C:\\m\\f.mp3\0" "2:00\0"));
+  ASSERT_EQ(4, table.Count);
+  table.SortTitles();
+  TitleEntry* a = table.FindTitle("C:\\m\\a.mp3");
+  ASSERT_NE(nullptr, a);
+  char* loadedTitle = a->Title;
+
+  // A title fetched again for a name read from the file: the loaded texts
+  // come back, the offered ones are released.
+  CachedTitle again = CacheTitle(&table, "C:\\m\\a.mp3", DupText("Other"), DupText("9:99"));
+  EXPECT_EQ(0, again.Added);
+  EXPECT_EQ(loadedTitle, again.Title);
+  EXPECT_STREQ("C:\\m\\a.mp3", again.Title);
+  CachedTitle added = CacheTitle(&table, "C:\\m\\d.mp3", DupText("D"), DupText("4:00"));
+  EXPECT_EQ(1, added.Added);
+
+  table.DropTitle("C:\\m\\b.mp3");  // loaded
+  table.DropTitle("C:\\m\\d.mp3");  // added
+  table.SortTitles();
+  EXPECT_EQ(loadedTitle, table.FindTitle("C:\\m\\a.mp3")->Title);  // moved records, same texts
+  EXPECT_STREQ("", added.Title);
+
+  bool fromStart = false;
+  std::string saved = Saved(table, &fromStart);
+  EXPECT_TRUE(fromStart);
+  EXPECT_EQ(FileOf({"C:\\m\\a.mp3", "C:\\m\\c.mp3", "C:\\m\\e.mp3"}), saved);
+  // Saved, loaded and saved again: the same bytes.
+  TitlesTable back;
+  Load(back, saved);
+  back.Rewrite = 1;
+  EXPECT_EQ(saved, Saved(back, &fromStart));
+}
+
+// The sort against the byte order of the names: shared starts longer than
+// the sort's key, names that begin other names, duplicates, bytes above
+// 0x7F, empty (dropped) names, and added names among loaded ones.
+TEST(TitlesTable, SortOrdersNamesBytewiseAndKeepsTheirTexts) {
+  const std::string deep(40, 'p');
+  std::vector<std::vector<std::string>> sets = {
+      {"b", "a"},
+      {"abc", "abc\x01", "ab", "", "abd", "abc", "\xFF", "\x80z", "a\xE9", "a~"},
+  };
+  std::vector<std::string> many;  // enough names for the radix passes
+  unsigned seed = 12345;
+  for (int i = 0; i < 3000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    std::string name = (seed >> 8) % 3 == 0 ? deep : "C:\\Music\\";
+    int extra = static_cast<int>((seed >> 12) % 24);
+    for (int k = 0; k < extra; ++k) {
+      seed = seed * 1103515245u + 12345u;
+      const char alphabet[] = "ab\\ .\x7F\x80\xFE";
+      name.push_back(alphabet[(seed >> 16) % (sizeof alphabet - 1)]);
+    }
+    many.push_back(name);
+    if (i % 7 == 0) many.push_back(name);  // a duplicate
+  }
+  sets.push_back(many);
+  // Names made of three of these pieces agree over sixteen bytes and more at
+  // several depths, so the sort must go deeper more than once.
+  const std::string pieces[3] = {std::string(17, 'x'), std::string(16, 'x') + "y",
+                                 std::string(17, 'y')};
+  std::vector<std::string> layered;
+  for (int copy = 0; copy < 2; ++copy)
+    for (int i = 26; i >= 0; --i) layered.push_back(pieces[i % 3] + pieces[i / 3 % 3] + pieces[i / 9]);
+  sets.push_back(layered);
+
+  for (size_t s = 0; s < sets.size(); ++s) {
+    const std::vector<std::string>& names = sets[s];
+    TitlesTable table;
+    size_t half = names.size() / 2 + 1;
+    Load(table, FileOf(std::vector<std::string>(names.begin(), names.begin() + half)));
+    for (size_t i = half; i < names.size(); ++i)
+      CacheTitle(&table, names[i].c_str(), DupText(names[i].c_str()), DupText("1:00"));
+    table.DropTitle(names[0].c_str());
+    table.SortTitles();
+    ASSERT_EQ(1, table.Sorted);
+    std::vector<std::string> expected;
+    for (int i = 0; i < table.Count; ++i) expected.push_back(table.Entries[i].FileName);
+    std::sort(expected.begin(), expected.end(), [](const std::string& x, const std::string& y) {
+      return CompareBytes(x.c_str(), y.c_str()) < 0;
+    });
+    for (int i = 0; i < table.Count; ++i) {
+      const TitleEntry& e = table.Entries[i];
+      ASSERT_EQ(expected[static_cast<size_t>(i)], e.FileName) << "set " << s << " at " << i;
+      if (e.State != TITLE_DROPPED) {
+        EXPECT_STREQ(e.FileName, e.Title) << "set " << s;
+      }
+    }
+    for (size_t i = 1; i < names.size(); ++i) {
+      if (names[i] == names[0]) continue;
+      const TitleEntry* found = table.FindTitle(names[i].c_str());
+      ASSERT_NE(nullptr, found) << "set " << s << " name " << i;
+      EXPECT_EQ(names[i], found->Title);
+    }
+  }
+}
+
+// A cache file as the plug-in leaves it is a run sorted by a rewrite with the
+// entries of later sessions appended. However the table sorts it, the
+// records end in the order of a stable sort of the file (equal names in file
+// order), so lookups find what they found when every file took the whole
+// sort, and each record keeps its own texts where they were.
+TEST(TitlesTable, ASortedRunWithATailSortsAsAStableSortOfTheFile) {
+  auto sortedNames = [](int count, const char* format) {
+    std::vector<std::string> names;
+    char name[64];
+    for (int i = 0; i < count; ++i) {
+      snprintf(name, sizeof name, format, i);
+      names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& x, const std::string& y) {
+      return CompareBytes(x.c_str(), y.c_str()) < 0;
+    });
+    return names;
+  };
+  const std::vector<std::string> run = sortedNames(300, "C:\\Music\\%03d\\song.mp3");
+  std::vector<std::string> reversed(run.rbegin(), run.rend());
+  std::vector<std::string> scattered;  // a tail as long as the run, in playlist order
+  for (int i = 0; i < 400; ++i) scattered.push_back(run[static_cast<size_t>(i * 7 % 300)] + "x");
+  std::vector<std::string> manyInside;  // more than the small-run sort takes
+  for (int i = 0; i < 60; ++i) manyInside.push_back(run[static_cast<size_t>(i * 13 % 300)] + "\x80");
+  struct Case {
+    const char* name;
+    std::vector<std::string> head;  // the file's first entries
+    std::vector<std::string> tail;  // then these
+    std::vector<std::string> added; // then these, given to AddTitle
+  } cases[] = {
+      {"sorted, no tail", run, {}, {}},
+      {"sorted with equal names", {"a", "b", "b", "b", "c"}, {}, {}},
+      {"tail before, inside and after the run",
+       run,
+       {"C:\\Music\\150\\song.mp3.", "A:\\first", "C:\\Music\\\xFF", "C:\\Music\\000\\song.mp", "Z:"},
+       {}},
+      {"tail repeating names of the run and its own",
+       {"a", "b", "b", "c", "d"},
+       {"b", "d", "a", "b", "e", "e", "c"},
+       {}},
+      {"tail of one entry, first of all", run, {""}, {}},
+      {"tail of one entry, equal to the run's last", run, {run.back()}, {}},
+      {"a long tail inside the run", run, manyInside, {}},
+      {"tail as long as the run", std::vector<std::string>(run.begin(), run.begin() + 200),
+       std::vector<std::string>(scattered.begin(), scattered.begin() + 200), {}},
+      {"tail longer than the run", {"C:\\Music\\a", "C:\\Music\\b"}, scattered, {}},
+      {"all reversed", reversed, {}, {}},
+      {"a session's additions behind a rewritten file", run, {},
+       {"C:\\Music\\299\\song.mp3 (live)", "C:\\Music\\007\\a.mp3", "B:\\x.mp3"}},
+      {"appended entries and this session's", run, {"C:\\Music\\100\\a.mp3", "C:\\Music\\050\\a.mp3"},
+       {"C:\\Music\\075\\a.mp3", "C:\\Music\\100\\b.mp3"}},
+  };
+  for (const Case& c : cases) {
+    std::string file;
+    std::vector<std::string> names;  // in file order, then the added ones
+    for (const auto* part : {&c.head, &c.tail})
+      for (const std::string& name : *part) {
+        std::string title = "#" + std::to_string(names.size());
+        file += name + std::string(1, '\0') + "1:00" + std::string(1, '\0') + title +
+                std::string(1, '\0');
+        names.push_back(name);
+      }
+    TitlesTable table;
+    Load(table, file);
+    for (const std::string& name : c.added) {
+      std::string title = "#" + std::to_string(names.size());
+      ASSERT_EQ(1, Add(table, name.c_str(), title.c_str(), "2:00")) << c.name;
+      names.push_back(name);
+    }
+    ASSERT_EQ(static_cast<int>(names.size()), table.Count) << c.name;
+    std::vector<TitleEntry> before(table.Entries, table.Entries + table.Count);
+    std::vector<TitleEntry> expected = before;
+    std::stable_sort(expected.begin(), expected.end(), [](const TitleEntry& x, const TitleEntry& y) {
+      return CompareBytes(x.FileName, y.FileName) < 0;
+    });
+
+    table.SortTitles();
+    ASSERT_EQ(1, table.Sorted) << c.name;
+    ASSERT_EQ(static_cast<int>(expected.size()), table.Count) << c.name;
+    for (size_t i = 0; i < expected.size(); ++i) {
+      const TitleEntry& got = table.Entries[i];
+      ASSERT_STREQ(expected[i].Title, got.Title) << c.name << " at " << i << " (" << got.FileName << ")";
+      EXPECT_EQ(expected[i].FileName, got.FileName) << c.name << " at " << i;
+      EXPECT_EQ(expected[i].Title, got.Title) << c.name << " at " << i;
+      EXPECT_EQ(expected[i].Length, got.Length) << c.name << " at " << i;
+      EXPECT_EQ(expected[i].State, got.State) << c.name << " at " << i;
+    }
+    // Every name is found; a name known already keeps the texts found for it.
+    for (const std::string& name : names) {
+      TitleEntry* found = table.FindTitle(name.c_str());
+      ASSERT_NE(nullptr, found) << c.name << ": " << name;
+      EXPECT_EQ(name, found->FileName) << c.name;
+      CachedTitle again = table.AddTitle(name.c_str(), DupText("other"), DupText("9:99"));
+      EXPECT_EQ(0, again.Added) << c.name;
+      EXPECT_EQ(found->Title, again.Title) << c.name;
+    }
+  }
 }
