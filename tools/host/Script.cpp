@@ -9,6 +9,7 @@
 //   size <width> <height>    screen size (80 25)
 //   host 1.x|later           which real host to behave as (1.x)
 //   numpad on|off            navigation keys reach the plug-in as numpad codes
+//   unscripted esc           boxes no queued answer is meant for are closed with Esc, not failed
 //   registry <subkey> <name> <value>   a value below the host's RootKey, written
 //                            before the plug-in loads (a number: REG_DWORD, else REG_SZ)
 // Actions:
@@ -177,6 +178,7 @@ class Runner {
     }
     if (cmd == "host" && n == 2 && !host_ && (w[1] == "later" || w[1] == "1.x"))
       return options_.laterHost = w[1] == "later", true;
+    if (cmd == "unscripted" && n == 2 && w[1] == "esc" && !host_) return options_.escapeUnscripted = true, true;
     if (cmd == "numpad" && n == 2 && !host_) return options_.numpadKeys = w[1] == "on", true;
     if (cmd == "registry" && n == 4 && !host_) return registry_.push_back({w[1], w[2], w[3]}), true;
     if (cmd == "load" && n == 2) {
