@@ -124,6 +124,7 @@ MELVOXPanel::MELVOXPanel(int OpenFrom, INT_PTR Item) {
       SendPlayerIpc(PlayerWindow, IPC_DELETE);
       WaitForPlayer();
       SendPlayerPlayFile(PlayerWindow, OpenedPlaylist);
+      if (!IsWindow(PlayerWindow)) ReportPlaylistNotSent();
       MakeMELVOXPanelItems(false);
     } else {
       DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: WinAMP not loaded or not online, "
@@ -145,6 +146,12 @@ MELVOXPanel::MELVOXPanel(int OpenFrom, INT_PTR Item) {
   InfoPanelLine& line = InfoLines[kInfoLinePlayerVersion];
   CopyText(line.Text, sizeof line.Text, GetMsg(MInfoPlayerVersion));
   FormatPlayerVersion(PlayerVersion, line.Data, sizeof line.Data);
+}
+
+void ReportPlaylistNotSent() {
+  if (HostInfo.Message == nullptr) return;
+  const char* items[] = {"MELVOX", GetMsg(MPlaylistNotSent), GetMsg(MPlaylistNotSentLine2), GetMsg(MOk)};
+  HostInfo.Message(HostInfo.ModuleNumber, FMSG_WARNING, nullptr, items, 4, 1);
 }
 
 MELVOXPanel::~MELVOXPanel() {
@@ -304,6 +311,11 @@ int MELVOXPanel::MakeWinAMPPlayList() {
     for (int i = 0; i < ItemsNumber && Items != nullptr; ++i) {
       PlayerName(Items[i], path, sizeof path);
       SendPlayerPlayFile(PlayerWindow, path);
+    }
+    // A player that ended during the rewrite holds none or part of it.
+    if (!IsWindow(PlayerWindow)) {
+      DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: WinAMP ended during the rewrite }" << LogFlush;
+      return 0;
     }
     LoadWinAMP();
     Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
