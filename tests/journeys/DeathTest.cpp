@@ -21,9 +21,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <thread>
@@ -118,6 +120,9 @@ const Quirk kQuirks[] = {
      "answer message 0\nanswer message 0\nopen disks\n", "exitafter=0"},
 };
 
+void PrintTo(const Command& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Quirk& q, std::ostream* os) { *os << q.name; }
+
 std::string EnvText(const char* name) {
   char value[MAX_PATH] = {};
   DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
@@ -172,6 +177,7 @@ class DeathLines {
     if (what == "arm" && w.size() == 2) {
       journalBefore_ = CountLines(testkit::ReadText(EnvText("JOURNAL")));
       messagesBefore_ = host.Messages().size();
+      dialogsBefore_ = host.Dialogs().size();
       if (armed_ > 0) return Arm(out);
       return true;
     }
@@ -230,36 +236,46 @@ class DeathLines {
   static bool Consistent(farhost::Host& host, std::string* out) {
     farhost::Side side;
     if (!PanelSide(host, &side)) return true;
+    // The user's sort may show them in another order: each of 1..n once.
     bool ok = true;
-    DWORD number = 0;
+    std::vector<DWORD> numbers;
     for (const farhost::PanelRow& row : host.Rows(side)) {
       if (row.dots) continue;
-      ++number;
-      if (row.numberOfLinks != number) {
-        *out += "!! death: entry " + std::to_string(number) + " (" + row.name + ") numbered " +
-                std::to_string(row.numberOfLinks) + "\n";
-        ok = false;
-      }
+      numbers.push_back(row.numberOfLinks);
       bool readable = Readable(row.name) && Readable(row.description) && Readable(row.owner);
       for (const std::string& column : row.customColumns) readable = readable && Readable(column);
       if (!readable) {
-        *out += "!! death: entry " + std::to_string(number) + " holds unreadable text\n";
+        *out += "!! death: entry " + row.name + " holds unreadable text\n";
         ok = false;
       }
+    }
+    std::sort(numbers.begin(), numbers.end());
+    for (size_t i = 0; i < numbers.size(); ++i) {
+      if (numbers[i] == i + 1) continue;
+      *out += "!! death: the entries are not numbered 1.." + std::to_string(numbers.size()) + "\n";
+      ok = false;
+      break;
     }
     return ok;
   }
 
   // The panel shows what the player held when the command ended (its state
   // is dumped after every message, the last one too), or the user was warned
-  // that the player did not take it.
+  // that the player did not take it (or asked whether to wait for it).
   bool Told(farhost::Host& host, std::string* out) const {
     farhost::Side side;
     if (!writes_ || !PanelSide(host, &side)) return true;
     std::string differs = Difference(host, side);
     if (differs.empty()) return true;
+    // An empty panel claims nothing: it is what a panel without a player shows.
+    bool shows = false;
+    for (const farhost::PanelRow& row : host.Rows(side)) shows = shows || !row.dots;
+    if (!shows) return true;
     for (size_t i = messagesBefore_; i < host.Messages().size(); ++i)
       if (!host.Messages()[i].fromHost && (host.Messages()[i].flags & FMSG_WARNING)) return true;
+    // Nor is the user left unaware who was asked whether to wait on for the player.
+    for (size_t i = dialogsBefore_; i < host.Dialogs().size(); ++i)
+      if (host.Dialogs()[i].helpTopic == "MELVOXWait") return true;
     *out += "!! death: untold, " + differs + "\n";
     return false;
   }
@@ -296,6 +312,7 @@ class DeathLines {
   HWND armedWindow_ = nullptr;
   size_t journalBefore_ = 0;
   size_t messagesBefore_ = 0;
+  size_t dialogsBefore_ = 0;
   int sent_ = 0;
 };
 
@@ -346,7 +363,8 @@ Outcome RunCase(const std::string& name, Startup startup, const std::string& set
   Watchdog watchdog(name + " N=" + std::to_string(armed));
   // The boxes a command shows depend on when the player died: those the
   // queued answers are not meant for are closed with Esc.
-  std::string script = std::string("size 80 14\nunscripted esc\n") + StartupLines(startup) + setup + "death arm\n" + command + "death settle\nprint panel\n" + after +
+  std::string script = std::string("size 80 14\nunscripted esc\n") + StartupLines(startup) + setup +
+                       "death arm\n" + command + "death settle\nprint panel\n" + after +
                        "death gone\nplayer revive\ndeath relist\nprint panel\nplayer state\ndeath verify\nexit\n";
   DeathLines lines(armed, writes);
   Outcome outcome;
@@ -374,28 +392,33 @@ std::set<int> Sample(int sent) {
   return some;
 }
 
-class PlayerDies : public testing::TestWithParam<Command> {};
-
-TEST_P(PlayerDies, AfterEveryMessageOfTheCommand) {
-  const Command& c = GetParam();
-  std::vector<Startup> startups = {Startup::None};
-  if (FullMatrix()) startups.push_back(Startup::Plugin);
-  for (Startup startup : startups) {
-  SCOPED_TRACE(startup == Startup::None ? "the plug-in does not start the player" : "the plug-in starts the player");
+// One command in one start-up setting: a healthy run counts its messages,
+// then the player dies after each N of them in turn.
+void DieInEveryMessage(const Command& c, Startup startup) {
+  SCOPED_TRACE(startup == Startup::None ? "the plug-in does not start the player"
+                                        : "the plug-in starts the player");
+  const bool show = EnvText("DEATH_SHOW") == c.name;  // the transcripts, for a look
   Outcome healthy = RunCase(c.name, startup, c.setup, c.command, c.after, c.writes, 0);
   ASSERT_EQ(0, healthy.failures) << healthy.transcript;
   ASSERT_GT(healthy.sent, 0) << "the command sends the player nothing\n" << healthy.transcript;
+  std::set<int> sample = Sample(healthy.sent);
   std::string tried;
-  for (int n : Sample(healthy.sent)) tried += " " + std::to_string(n);
+  for (int n : sample) tried += " " + std::to_string(n);
   printf("%s: %d messages; the player ends after message%s\n", c.name, healthy.sent, tried.c_str());
-  if (EnvText("DEATH_SHOW") == c.name) printf("%s\n", healthy.transcript.c_str());
-  for (int n : Sample(healthy.sent)) {
+  if (show) printf("%s\n", healthy.transcript.c_str());
+  for (int n : sample) {
     Outcome dying = RunCase(c.name, startup, c.setup, c.command, c.after, c.writes, n);
-    if (EnvText("DEATH_SHOW") == c.name) printf("N=%d\n%s\n", n, dying.transcript.c_str());
+    if (show) printf("N=%d\n%s\n", n, dying.transcript.c_str());
     EXPECT_EQ(0, dying.failures) << c.name << ": the player ends after message " << n << " of "
                                  << healthy.sent << "\n" << dying.transcript;
   }
-  }
+}
+
+class PlayerDies : public testing::TestWithParam<Command> {};
+
+TEST_P(PlayerDies, AfterEveryMessageOfTheCommand) {
+  DieInEveryMessage(GetParam(), Startup::None);
+  if (FullMatrix()) DieInEveryMessage(GetParam(), Startup::Plugin);
 }
 
 std::string CommandName(const testing::TestParamInfo<Command>& info) { return info.param.name; }
