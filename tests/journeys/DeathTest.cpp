@@ -283,9 +283,14 @@ class DeathLines {
   static std::string Difference(farhost::Host& host, farhost::Side side) {
     std::vector<std::string> state = Lines(testkit::ReadText(EnvText("STATE")));
     std::vector<std::string> held(state.size() > 2 ? state.begin() + 2 : state.end(), state.end());
-    std::vector<std::string> shown;
+    // In the store's order (the numbers), whatever the user's sort shows.
+    std::vector<std::pair<DWORD, std::string>> numbered;
     for (const farhost::PanelRow& row : host.Rows(side))
-      if (!row.dots) shown.push_back(row.name);
+      if (!row.dots) numbered.emplace_back(row.numberOfLinks, row.name);
+    std::stable_sort(numbered.begin(), numbered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> shown;
+    for (const auto& entry : numbered) shown.push_back(entry.second);
     bool same = shown.size() == held.size();
     for (size_t i = 0; same && i < shown.size(); ++i) same = _stricmp(shown[i].c_str(), held[i].c_str()) == 0;
     if (same) return std::string();
