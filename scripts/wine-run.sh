@@ -34,7 +34,9 @@ done
 
 prefix="$(realpath -m "$prefix")"
 export WINEPREFIX="$prefix"
-export WINEDEBUG=-all
+# MELVOX_WINEDEBUG=warn+heap makes Wine fill freed heap blocks (0xfeeefeee),
+# so a text read from freed memory shows.
+export WINEDEBUG="${MELVOX_WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 wine64=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver64

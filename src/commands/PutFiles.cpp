@@ -56,7 +56,8 @@ static PluginPanelItem* AddSongEntry(MELVOXPanel* panel, const FarFindData& data
 
 // The second step for entries from..ItemsNumber-1: each song is sent to the
 // player under its player's name and takes its cached title and its tag.
-static void SendNewSongs(MELVOXPanel* panel, int from) {
+// False when the player was not there to the end: it holds none or part.
+static bool SendNewSongs(MELVOXPanel* panel, int from) {
   if (TitlesCacheObject != nullptr) TitlesCacheObject->SortTitles();
   char ansi[MAX_PATH];
   for (int i = from; i < panel->ItemsNumber; ++i) {
@@ -73,7 +74,9 @@ static void SendNewSongs(MELVOXPanel* panel, int from) {
     }
     if (Opt.ReadID3Tag) MELVOXPanel::ReadTagColumns(entry);
   }
+  if (!PlayerAnswers(panel->PlayerWindow)) return false;
   panel->Song = static_cast<int>(SendPlayerIpc(panel->PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
+  return true;
 }
 
 int MELVOXPanel::PutFiles(PluginPanelItem* PanelItem, int ItemsCount, int /*Move*/,
@@ -97,6 +100,7 @@ int MELVOXPanel::PutFiles(PluginPanelItem* PanelItem, int ItemsCount, int /*Move
   int first = ItemsNumber;
   int verified = ItemsVerified;
   int refused = 0;
+  bool sent = true;
   {
     ScopedWaitMessage wait(MWaitAddingFiles);
     char folder[MAX_PATH];
@@ -155,9 +159,10 @@ int MELVOXPanel::PutFiles(PluginPanelItem* PanelItem, int ItemsCount, int /*Move
       full = AddSongEntry(this, data, path) == nullptr;
     }
     ReachPlayer();
-    SendNewSongs(this, first);
+    sent = SendNewSongs(this, first);
   }
   ReportRefusedNames(refused);
+  if (!sent) ReportPlaylistNotSent();
   int added = ItemsNumber - first;
   DebugLog << "\nMELVOXPanel::PutFiles: added " << added << ", refused " << refused
            << "\nMELVOXPanel::PutFiles: }" << LogFlush;
@@ -175,6 +180,7 @@ int MELVOXPanel::SetFindList(const PluginPanelItem* PanelItem, int ItemsCount) {
   }
   if (ItemsMemory == nullptr) return 0;
   int refused = 0;
+  bool sent = true;
   {
     ScopedWaitMessage wait(MWaitAddingFiles);
     ReachPlayer();
@@ -192,9 +198,10 @@ int MELVOXPanel::SetFindList(const PluginPanelItem* PanelItem, int ItemsCount) {
       if (IsDotsName(path, sizeof path) || IsDirectory(data) || IsPlaylistFileName(path)) continue;
       if (AddSongEntry(this, data, path) == nullptr) break;
     }
-    SendNewSongs(this, 0);
+    sent = SendNewSongs(this, 0);
   }
   ReportRefusedNames(refused);
+  if (!sent) ReportPlaylistNotSent();
   ItemsVerified = 1;
   DebugLog << "\nMELVOXPanel::SetFindList: }" << LogFlush;
   return 1;

@@ -60,10 +60,11 @@ int MELVOXPanel::RemoveSelected(int Key) {
   // here, so the listing below does not search every song file again.
   RemoveEmptyItems();
   for (int i = 0; i < ItemsNumber; ++i) Items[i].NumberOfLinks = static_cast<DWORD>(i + 1);
-  MakeWinAMPPlayList();
+  bool sent = MakeWinAMPPlayList() != 0;
   HostControl(this, FCTL_UPDATEPANEL, nullptr);
   HostControl(this, FCTL_REDRAWPANEL, nullptr);
   RefreshPassiveInfo(this, true, true);
+  if (!sent) ReportPlaylistNotSent();
   DebugLog << "\nMELVOXPanel::ProcessKey: VK_F7, VK_DELETE }" << LogFlush;
   return 1;
 }
@@ -137,8 +138,8 @@ int MELVOXPanel::ReorderFromPanel() {
     for (size_t j = 0; j < entries; ++j) Items[j].NumberOfLinks = static_cast<DWORD>(j + 1);
     HostControl(this, FCTL_UPDATEPANEL, KeepSelection());
     HostControl(this, FCTL_REDRAWPANEL, nullptr);
-    MakeWinAMPPlayList();
     InfoRefresh = 1;
+    if (MakeWinAMPPlayList() == 0) ReportPlaylistNotSent();
   }
   free(shown);
   free(order);

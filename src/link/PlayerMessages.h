@@ -55,6 +55,15 @@ inline void PostPlayerCommand(HWND player, PlayerCommand command) {
   PostMessageA(player, WM_COMMAND, static_cast<WPARAM>(command), 0);
 }
 
+// True when the player's window still answers: one that does after a run of
+// messages has handled them all (a window's messages are handled in order).
+// WM_NULL does nothing in the player.
+inline bool PlayerAnswers(HWND player) {
+  DWORD_PTR result = 0;
+  return player != nullptr && IsWindow(player) &&
+         SendMessageTimeoutA(player, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
 // IPC_PLAYFILE: the player appends the file (or loads the playlist file) whose
 // ANSI path is given; the ending NUL is part of the data.
 inline void SendPlayerPlayFile(HWND player, const char* ansiPath) {

@@ -124,6 +124,7 @@ MELVOXPanel::MELVOXPanel(int OpenFrom, INT_PTR Item) {
       SendPlayerIpc(PlayerWindow, IPC_DELETE);
       WaitForPlayer();
       SendPlayerPlayFile(PlayerWindow, OpenedPlaylist);
+      if (!PlayerAnswers(PlayerWindow)) ReportPlaylistNotSent();
       MakeMELVOXPanelItems(false);
     } else {
       DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: WinAMP not loaded or not online, "
@@ -145,6 +146,12 @@ MELVOXPanel::MELVOXPanel(int OpenFrom, INT_PTR Item) {
   InfoPanelLine& line = InfoLines[kInfoLinePlayerVersion];
   CopyText(line.Text, sizeof line.Text, GetMsg(MInfoPlayerVersion));
   FormatPlayerVersion(PlayerVersion, line.Data, sizeof line.Data);
+}
+
+void ReportPlaylistNotSent() {
+  if (HostInfo.Message == nullptr) return;
+  const char* items[] = {"MELVOX", GetMsg(MPlaylistNotSent), GetMsg(MPlaylistNotSentLine2), GetMsg(MOk)};
+  HostInfo.Message(HostInfo.ModuleNumber, FMSG_WARNING, nullptr, items, 4, 1);
 }
 
 MELVOXPanel::~MELVOXPanel() {
@@ -305,6 +312,13 @@ int MELVOXPanel::MakeWinAMPPlayList() {
       PlayerName(Items[i], path, sizeof path);
       SendPlayerPlayFile(PlayerWindow, path);
     }
+    // A player that ended during the rewrite holds none or part of it: its
+    // own count says whether it took every song.
+    if (!PlayerAnswers(PlayerWindow) ||
+        SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH) != static_cast<LRESULT>(ItemsNumber)) {
+      DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: WinAMP ended during the rewrite }" << LogFlush;
+      return 0;
+    }
     LoadWinAMP();
     Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
   }
@@ -327,10 +341,15 @@ int MELVOXPanel::MakeMELVOXPanelItems(bool fromOpenedFile) {
   // running player must still be the one asked, or the panel would show
   // whatever playlist file was left from before.
   if (PlayerWindow == nullptr) FindPlayer();
+  HWND asked = PlayerWindow;
   Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
   DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: Create MELVOX panel items, curent song="
            << Song << LogFlush;
   LoadWinAMP();
+  // The player asked ended and another was started since: the file is the
+  // old one's, the list to show the new one's.
+  if (PlayerWindow != nullptr && PlayerWindow != asked)
+    Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
 
   const char* playlist = fromOpenedFile ? OpenedPlaylist : PlaylistPath;
   ScopedFile file(CreateFileA(playlist, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -24,6 +24,11 @@ constexpr int kCursorPlaced = 0;         // nothing pending
 constexpr int kCursorAwaitsRedraw = 1;   // the host has the rebuilt store
 constexpr int kCursorAwaitsListing = 2;  // rebuilt; the host has not listed it yet
 
+// Tells the user that the player did not take a playlist (it was gone, or
+// ended while it was sent): the panel shows the change, the player may hold
+// other songs.
+void ReportPlaylistNotSent();
+
 class MELVOXPanel {
  public:
   // OpenFrom: the host's origin (0..6) or OPEN_PLAYLISTFILE with Item the

@@ -87,7 +87,9 @@ constexpr int kGenreNamesNumber = 148;
   /* saving the playlist: a path too long, a file to be replaced */            \
   X(MSavePathTooLong) X(MSaveFileExists) X(MSaveReplace)                         \
   /* tag editor: a song file it could not change or put back */                 \
-  X(MTagNotChanged) X(MTagNotRestored)
+  X(MTagNotChanged) X(MTagNotRestored)                                           \
+  /* the player's playlist could not be rewritten from the panel */            \
+  X(MPlaylistNotSent) X(MPlaylistNotSentLine2)
 
 enum LangMoreMessage {
   MMoreBefore = MGenreFirst + kGenreNamesNumber - 1,

@@ -212,12 +212,12 @@ void Journey::EndPlayers() {
   EndPlayerWindows();
 }
 
-std::string Journey::Run(const std::string& script, int* failures) {
+std::string Journey::Run(const std::string& script, int* failures, const farhost::ScriptExtension& extra) {
   std::string out;
   int failed = farhost::RunScript(
       script, plugin_ + "\\melvox.dll", &out,
-      [this](farhost::Host&, const std::vector<std::string>& words, std::string* shown) {
-        return PlayerLine(words, shown) || FileLine(words, shown);
+      [this, &extra](farhost::Host& host, const std::vector<std::string>& words, std::string* shown) {
+        return PlayerLine(words, shown) || FileLine(words, shown) || (extra && extra(host, words, shown));
       });
   if (failures) *failures = failed;
   return Stable(out);
@@ -234,6 +234,18 @@ bool Journey::Register(const std::string& playlist, std::string* out) {
   }
   if (!registration_) registration_ = std::make_unique<playerkit::PlayerRegistration>(player_ + "\\fakeamp.exe");
   return registration_->Ok();
+}
+
+bool Journey::Revive(std::string* out) {
+  if (PlayerWindow()) return true;
+  // A player that just ended may still hold its exe for a moment.
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    process_ = std::make_unique<playerkit::PlayerProcess>(player_);
+    if (process_->Start(kStartTimeoutMs)) return true;
+    Sleep(100);
+  }
+  *out += "player: the stand-in did not start again\n";
+  return false;
 }
 
 bool Journey::PlayerLine(const std::vector<std::string>& w, std::string* out) {
@@ -288,6 +300,12 @@ bool Journey::PlayerLine(const std::vector<std::string>& w, std::string* out) {
     return true;
   }
   if (what == "quit" && n == 2) return EndPlayers(), true;
+  if (what == "revive" && n == 2) return Revive(out);
+  if (what == "set" && n == 3 && w[2].find('=') != std::string::npos) {
+    if (playerkit::SetLiveOption(PlayerWindow(), w[2])) return true;
+    *out += "player: no running player to set " + w[2] + "\n";
+    return false;
+  }
   if (what == "unregister" && n == 2) return registration_.reset(), true;
   if (what == "state" && n == 2) {
     std::vector<std::string> lines = SplitAt(testkit::ReadText(player_ + "\\state.txt"), '\n');

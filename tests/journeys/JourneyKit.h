@@ -21,6 +21,10 @@
 //   player play [<n>] | pause | stop | next | prev | clear
 //                                   the user works the player (n: 1-based song)
 //   player quit                     the player ends (also one the plug-in started)
+//   player revive                   the user starts the installed player again, when
+//                                   none runs (the ini as at the last register/start)
+//   player set <key>=<value>        an option of the running player changed at once
+//                                   (exitafter=N: it ends after N more messages)
 //   player unregister               the installation's registry entry removed
 //   player add <path>...            the user adds songs in the player (IPC_PLAYFILE)
 //   player state                    the player's state: play state, song, playlist
@@ -44,6 +48,7 @@
 #pragma once
 
 #include "PlayerKit.h"
+#include "Script.h"
 #include "TempDir.h"
 
 #include <memory>
@@ -86,8 +91,10 @@ class Journey {
   Journey& operator=(const Journey&) = delete;
 
   // Runs the script against the built DLL; returns the stable transcript.
-  // *failures gets the host's and the script's failures.
-  std::string Run(const std::string& script, int* failures);
+  // *failures gets the host's and the script's failures. extra, when given,
+  // gets the lines neither the host's script nor this kit knows.
+  std::string Run(const std::string& script, int* failures,
+                  const farhost::ScriptExtension& extra = farhost::ScriptExtension());
 
   const std::string& PluginFolder() const { return plugin_; }
   const std::string& SongsFolder() const { return songs_; }
@@ -97,6 +104,7 @@ class Journey {
  private:
   bool PlayerLine(const std::vector<std::string>& words, std::string* out);
   bool Register(const std::string& playlist, std::string* out);
+  bool Revive(std::string* out);
   void EndPlayers();
   std::string Stable(std::string text) const;
 

@@ -95,6 +95,21 @@ TEST_F(PlayerFixture, ExitAfterAnswersThenVanishes) {
     EXPECT_EQ(3u, player.ReadJournal().size());
 }
 
+// Armed in the middle of a session, exitafter counts from the arming on; the
+// test's control message is no message of the player's.
+TEST_F(PlayerFixture, ExitAfterArmedLiveCountsFromThen) {
+    player.EnableJournal();
+    StartPlayer();
+    player.PlayFile(Song("a.mp3", 1));
+    player.PlayFile(Song("b.mp3", 1));
+    ASSERT_TRUE(playerkit::SetLiveOption(player.Hwnd(), "exitafter=2"));
+    EXPECT_EQ(2, player.Ipc(IPC_GETLISTLENGTH));
+    EXPECT_TRUE(player.Running());
+    EXPECT_EQ(2, player.Ipc(IPC_GETLISTLENGTH));  // the second since the arming, answered
+    EXPECT_TRUE(player.WaitForExit(5000));
+    EXPECT_EQ(4u, player.ReadJournal().size());
+}
+
 TEST_F(PlayerFixture, NoDotCaptionHasNoFullStopAnywhere) {
     player.SetOption("nodotcaption", "1");
     StartPlayer();

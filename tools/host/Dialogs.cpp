@@ -18,6 +18,20 @@ const int kMaxDialogSide = 200;
 
 bool IsEdit(int type) { return type == DI_EDIT || type == DI_PSWEDIT || type == DI_FIXEDIT; }
 
+// An answer fits a dialog whose items it names: its button, its edit
+// fields and its check boxes exist there.
+bool DialogAnswerFits(const DialogAnswer& answer, const FarDialogItem* item, int itemsNumber) {
+  auto within = [itemsNumber](int index) { return index >= 0 && index < itemsNumber; };
+  if (answer.button >= itemsNumber) return false;
+  for (const auto& t : answer.typed)
+    if (!within(t.first) || !IsEdit(item[t.first].Type)) return false;
+  for (const auto& c : answer.checks)
+    if (!within(c.first)) return false;
+  for (int toggle : answer.toggles)
+    if (!within(toggle)) return false;
+  return true;
+}
+
 bool TakesFocus(int type) {
   return IsEdit(type) || type == DI_BUTTON || type == DI_CHECKBOX || type == DI_RADIOBUTTON;
 }
@@ -195,7 +209,11 @@ int Host::Impl::Dialog(int x1, int y1, int x2, int y2, const char* helpTopic,
   std::string what = "dialog " + Quote(title.c_str());
   if (Later()) RedrawBehindBox();
   Answer a;
-  if (TakeAnswer(AnswerKind::Dialog, what, &a)) {
+  // Where boxes may come unasked, an answer this dialog has no items for
+  // is meant for a later one: this one is closed with Esc.
+  bool fits = !options.escapeUnscripted || answers.empty() || answers.front().kind != AnswerKind::Dialog ||
+              DialogAnswerFits(answers.front().dialog, item, itemsNumber);
+  if (fits && TakeAnswer(AnswerKind::Dialog, what, &a)) {
     for (const auto& t : a.dialog.typed) {
       if (t.first < 0 || t.first >= itemsNumber || !IsEdit(item[t.first].Type)) {
         Fail(what + ": item " + std::to_string(t.first) + " is not an edit field");

@@ -93,6 +93,10 @@ struct Options {
   // The host's temporary panel ("TmpPanel.dll") is loaded beside the plug-in
   // and takes the Find File lists that the plug-in refuses.
   bool temporaryPanel = true;
+  // A message box, dialog or menu for which the next scripted answer is not
+  // meant (none queued, or one of another kind) is closed with Esc instead of
+  // failing: for tests whose boxes depend on when a player fails.
+  bool escapeUnscripted = false;
   // A GetMsg number that the language file lacks counts as a failure.
   bool failOnMissingMessage = true;
   // Called with the text of every failure as it happens (and from the
@@ -226,6 +230,9 @@ class Host {
   void AnswerDialog(DialogAnswer answer);
   void AnswerMenu(int item, int breakCode = -1);  // item -1 = Esc; breakCode: index in BreakKeys
   size_t PendingAnswers() const;
+  // Withdraws the answers no call has taken (a test whose next boxes depend on
+  // when a player died queues more than may be asked); returns how many.
+  size_t DropAnswers();
 
   // --- User flows on the active side -----------------------------------------
   // Each returns true when a plug-in panel is open afterwards (open flows) or

@@ -493,6 +493,11 @@ void Host::AnswerMenu(int item, int breakCode) {
 }
 
 size_t Host::PendingAnswers() const { return impl_->answers.size(); }
+size_t Host::DropAnswers() {
+  size_t dropped = impl_->answers.size();
+  impl_->answers.clear();
+  return dropped;
+}
 const std::vector<Call>& Host::Calls() const { return impl_->calls; }
 const std::vector<MessageRecord>& Host::Messages() const { return impl_->messages; }
 const std::vector<DialogRecord>& Host::Dialogs() const { return impl_->dialogs; }
@@ -577,6 +582,7 @@ void Host::Impl::Show(const std::string& text) {
 }
 
 bool Host::Impl::TakeAnswer(AnswerKind kind, const std::string& what, Answer* out) {
+  if (options.escapeUnscripted && (answers.empty() || answers.front().kind != kind)) return false;
   if (answers.empty()) {
     Fail("unexpected " + what + ": no answer was scripted");
     return false;

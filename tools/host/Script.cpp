@@ -10,6 +10,7 @@
 //   host 1.x|later           which real host to behave as (1.x)
 //   numpad on|off            navigation keys reach the plug-in as numpad codes
 //   allow missing messages   GetMsg of a number the language file lacks is no failure
+//   unscripted esc           boxes no queued answer is meant for are closed with Esc, not failed
 //   registry <subkey> <name> <value> [dword|sz|unterminated|binary]
 //                            a value below the host's RootKey, written before the
 //                            plug-in loads (a number: REG_DWORD, else REG_SZ); with a
@@ -183,6 +184,7 @@ class Runner {
       return options_.laterHost = w[1] == "later", true;
     if (cmd == "allow" && n == 3 && w[1] == "missing" && w[2] == "messages" && !host_)
       return options_.failOnMissingMessage = false, true;
+    if (cmd == "unscripted" && n == 2 && w[1] == "esc" && !host_) return options_.escapeUnscripted = true, true;
     if (cmd == "numpad" && n == 2 && !host_) return options_.numpadKeys = w[1] == "on", true;
     if (cmd == "registry" && (n == 4 || n == 5) && !host_) {
       RegistryValue v{w[1], w[2], w[3], n == 5 ? w[4] : std::string()};

@@ -13,6 +13,8 @@
 //   IPC_PLAYFILE <path>                    WM_COPYDATA dwData 100 (CR/LF in the
 //                                          path are written as '?')
 //   WM_COPYDATA dwData=<n> cbData=<n>      any other copy-data message
+// Test control (WM_COPYDATA dwData kTestControl): one option line, applied
+// at once; neither journalled nor counted, and exitafter counts from it on.
 // State dump (option state=<path>): written when the window exists and
 // rewritten after each such message:
 //   line 1 "stopped", "playing" or "paused"; line 2 the 0-based position;
@@ -62,6 +64,8 @@ enum CommandId {
 };
 
 const int kSeekStepMs = 5000;
+// A test's own copy-data message ("FAMP"), never the plug-in's.
+const ULONG_PTR kTestControl = 0x46414D50;
 
 const char* IpcName(LPARAM code) {
     switch (code) {
@@ -272,6 +276,13 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_COPYDATA: {
             if (app->exiting || lParam == 0) return 0;
             const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            if (data->dwData == kTestControl) {
+                // A test arms the player in the middle of a session: "exitafter=3"
+                // ends it after the third message from now.
+                ApplyOptionLine(&app->options, CopyDataText(data));
+                app->handled = 0;
+                return TRUE;
+            }
             if (data->dwData == IPC_PLAYFILE) {
                 const std::string path = CopyDataText(data);
                 Journal(*app, "IPC_PLAYFILE " + path);

@@ -16,6 +16,7 @@ const char kClassName[] = "Winamp v1.x";
 const char kIconKey[] = "Winamp.File\\DefaultIcon";
 const DWORD kSendTimeoutMs = 30000;
 const ULONG_PTR kIpcPlayFile = 100;
+const ULONG_PTR kTestControl = 0x46414D50;  // "FAMP", tools/player/README.md
 
 // Owns a registry key handle; closes it on every path. Not copyable.
 class RegKey {
@@ -196,6 +197,18 @@ LRESULT PlayerProcess::PlayFile(const std::string& path) const {
     copy.cbData = static_cast<DWORD>(data.size());
     copy.lpData = data.data();
     return Send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
+}
+
+bool SetLiveOption(HWND window, const std::string& keyValue) {
+    std::vector<char> data(keyValue.begin(), keyValue.end());
+    data.push_back('\0');
+    COPYDATASTRUCT copy = {};
+    copy.dwData = kTestControl;
+    copy.cbData = static_cast<DWORD>(data.size());
+    copy.lpData = data.data();
+    DWORD_PTR result = 0;
+    return window && SendMessageTimeoutA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_NORMAL,
+                                         kSendTimeoutMs, &result) && result != 0;
 }
 
 std::string PlayerProcess::Caption() const {

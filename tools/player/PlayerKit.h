@@ -109,6 +109,11 @@ private:
     std::vector<BYTE> oldValue_;
 };
 
+// Changes an option of the running stand-in behind window ("exitafter=3": it
+// ends after the third message from now); the test's control message is
+// neither journalled nor counted. False when the window does not answer.
+bool SetLiveOption(HWND window, const std::string& keyValue);
+
 // Reads HKEY_CLASSES_ROOT\Winamp.File\DefaultIcon's default value; false when absent.
 bool ReadPlayerRegistration(std::string* value);
 
