@@ -3,6 +3,7 @@
 // Removal.cpp, saving the playlist in SavePlaylist.cpp.
 #include "commands/CommandSteps.h"
 
+#include "link/PlayState.h"
 #include "link/PlayerMessages.h"
 #include "panel/PlaylistText.h"
 #include "panel/TitlesCache.h"
@@ -22,9 +23,6 @@ namespace {
 constexpr int kNoKey = 0x1001;
 // Del from the numeric keypad, as the 1.x host sends it under some consoles.
 constexpr int kNumpadDelete = 0x109;
-// IPC_ISPLAYING answers.
-constexpr LRESULT kStopped = 0;
-constexpr LRESULT kPaused = 3;
 constexpr size_t kSongLengthTextSize = 15;
 constexpr size_t kPositionTextSize = 16;
 
@@ -124,7 +122,7 @@ int MELVOXPanel::StopOrPause(int Key) {
   DebugLog << "\nMELVOXPanel::ProcessKey: Key=" << KeyName(Key) << ", handle=" << AsHandle(this)
            << " {" << LogFlush;
   ReachPlayer();
-  if (SendPlayerIpc(PlayerWindow, IPC_ISPLAYING) == kStopped) return PlayUnderCursor(Key);
+  if (SendPlayerIpc(PlayerWindow, IPC_ISPLAYING) == PLAYER_STOPPED) return PlayUnderCursor(Key);
   SendPlayerCommand(PlayerWindow, Key == VK_F3 ? WINAMP_BUTTON4 : WINAMP_BUTTON3);
   InfoRefresh = 1;
   RefreshPassiveInfo(this, false, false);
@@ -162,7 +160,7 @@ int MELVOXPanel::PlayUnderCursor(int Key) {
   DebugLog << "\nMELVOXPanel::ProcessKey: PlayFile(" << Song << ")=" << entry->FindData.cFileName
            << LogFlush;
   // From a pause the play button would resume; Enter starts the song anew.
-  if (SendPlayerIpc(PlayerWindow, IPC_ISPLAYING) == kPaused)
+  if (SendPlayerIpc(PlayerWindow, IPC_ISPLAYING) == PLAYER_PAUSED)
     SendPlayerCommand(PlayerWindow, WINAMP_BUTTON4);
   SendPlayerIpc(PlayerWindow, IPC_SETPLAYLISTPOS, static_cast<WPARAM>(index));
   SendPlayerCommand(PlayerWindow, WINAMP_BUTTON2);

@@ -1,14 +1,10 @@
 #include "control/ControlText.h"
 
+#include "link/PlayState.h"
 #include "plugin/LangMessages.h"
 #include "plugin/TextBuffer.h"
 
 namespace {
-
-// IPC_ISPLAYING answers.
-constexpr long kStopped = 0;
-constexpr long kPlaying = 1;
-constexpr long kPaused = 3;
 
 // " - Winamp" ends every caption; a stopped player's adds 13 more characters
 // (" [Stopped]" and the room the cut keeps for the length text), a paused
@@ -27,9 +23,9 @@ constexpr size_t kShortCutPaused = 17;
 
 int ControlStatusMessage(long isPlaying) {
   switch (isPlaying) {
-    case kStopped: return MCtlStopped;
-    case kPlaying: return MCtlPlaying;
-    case kPaused: return MCtlPaused;
+    case PLAYER_STOPPED: return MCtlStopped;
+    case PLAYER_PLAYING: return MCtlPlaying;
+    case PLAYER_PAUSED: return MCtlPaused;
     default: return MCtlUnknown;
   }
 }
@@ -39,8 +35,8 @@ size_t CutControlSongLine(const char* caption, size_t length, long isPlaying, ch
   if (outSize == 0) return 0;
   out[0] = '\0';
   if (caption == nullptr || length == 0) return 0;
-  bool stopped = isPlaying == kStopped;
-  bool paused = isPlaying == kPaused;
+  bool stopped = isPlaying == PLAYER_STOPPED;
+  bool paused = isPlaying == PLAYER_PAUSED;
   size_t suffix = kPlayingSuffix + (stopped ? kStoppedExtra : paused ? kPausedExtra : 0);
   if (length > suffix && length - suffix > kLongestTitle) {
     CopyTextN(out, outSize, caption, stopped ? kLongHeadStopped : kLongHead);

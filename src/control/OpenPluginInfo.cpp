@@ -4,6 +4,7 @@
 
 #include "control/InfoLines.h"
 #include "control/Marquee.h"
+#include "link/PlayState.h"
 #include "link/PlayerMessages.h"
 #include "link/PlayerVersion.h"
 #include "panel/PlaylistText.h"
@@ -21,10 +22,6 @@
 
 namespace {
 
-// IPC_ISPLAYING answers.
-constexpr LRESULT kStopped = 0;
-constexpr LRESULT kPlaying = 1;
-constexpr LRESULT kPaused = 3;
 // IPC_GETINFO arguments.
 constexpr WPARAM kInfoSampleRate = 0;
 constexpr WPARAM kInfoBitRate = 1;
@@ -45,9 +42,9 @@ void SetData(int line, const char* text) {
 
 int StatusMessage(LRESULT status) {
   switch (status) {
-    case kStopped: return MInfoStopped;
-    case kPlaying: return MInfoPlaying;
-    case kPaused: return MInfoPaused;
+    case PLAYER_STOPPED: return MInfoStopped;
+    case PLAYER_PLAYING: return MInfoPlaying;
+    case PLAYER_PAUSED: return MInfoPaused;
     default: return MInfoUnknownStatus;
   }
 }
@@ -118,7 +115,7 @@ void MELVOXPanel::RefreshInfoLines() {
   // change of song.
   FormatSongLength(InfoLines[kInfoLineSongLength].Data);
 
-  if (status == kPlaying || status == kPaused) {
+  if (status == PLAYER_PLAYING || status == PLAYER_PAUSED) {
     bool mono = SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoChannels) == 1;
     SetData(kInfoLineChannels, GetMsg(mono ? MInfoMono : MInfoStereo));
     InfoPanelLine& rate = InfoLines[kInfoLineSampleRate];
@@ -146,7 +143,7 @@ bool MELVOXPanel::TitleCurrentSong(LRESULT status) {
     item->Owner = cached->Length;
     return true;
   }
-  if (status != kPlaying) return false;
+  if (status != PLAYER_PLAYING) return false;
 
   int captionLength = GetWindowTextLengthA(PlayerWindow);
   if (captionLength <= 0) return false;

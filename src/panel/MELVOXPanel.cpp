@@ -1,6 +1,7 @@
 #include "panel/MELVOXPanel.h"
 
 #include "control/InfoLines.h"
+#include "link/PlayState.h"
 #include "link/PlayerMessages.h"
 #include "link/PlayerVersion.h"
 #include "panel/PlaylistText.h"
@@ -31,9 +32,6 @@ constexpr int kOwnedTagColumns = 5;
 constexpr DWORD kProgressDelay = 500;
 constexpr size_t kProgressTextSize = 96;
 constexpr size_t kSongLengthTextSize = 15;
-// IPC_ISPLAYING answers.
-constexpr LRESULT kPlayerPlaying = 1;
-constexpr LRESULT kPlayerPaused = 3;
 
 const void* AsHandle(const void* p) { return p; }
 
@@ -546,8 +544,8 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
   // player that keeps its state to itself but had a position was playing.
   if (!firstFetch && WaitForPlayer()) {
     SendPlayerIpc(PlayerWindow, IPC_SETPLAYLISTPOS, static_cast<WPARAM>(Song - 1));
-    bool paused = savedState == kPlayerPaused;
-    bool playing = savedState == kPlayerPlaying || (!paused && savedTime > 0);
+    bool paused = savedState == PLAYER_PAUSED;
+    bool playing = savedState == PLAYER_PLAYING || (!paused && savedTime > 0);
     if (playing || paused) {
       SendPlayerCommand(PlayerWindow, WINAMP_BUTTON2);
       if (savedTime > 0)
