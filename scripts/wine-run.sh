@@ -85,7 +85,14 @@ prepare() {
 }
 
 case "$action" in
-  start) prepare ;;
+  start)
+    prepare
+    # A test program killed part-way (a timeout, a watchdog) leaves its player
+    # registration and its settings tree behind, and the next run would find
+    # them: a test run starts without either.
+    for key in 'HKCU\Software\MelvoxTest' 'HKCR\Winamp.File'; do
+      "$wine64" reg delete "$key" /f </dev/null >/dev/null 2>&1 || true
+    done ;;
   stop)
     if [ -d "$prefix" ]; then
       "$server" -k </dev/null >/dev/null 2>&1 || true
