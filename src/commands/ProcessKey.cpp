@@ -23,7 +23,6 @@ namespace {
 constexpr int kNoKey = 0x1001;
 // Del from the numeric keypad, as the 1.x host sends it under some consoles.
 constexpr int kNumpadDelete = 0x109;
-constexpr size_t kSongLengthTextSize = 15;
 constexpr size_t kPositionTextSize = 16;
 
 const char* KeyName(int key) { return key == VK_F3 ? "VK_F3" : "VK_F4"; }
@@ -168,16 +167,11 @@ int MELVOXPanel::PlayUnderCursor(int Key) {
   bool changed = false;
   if (entry->Description == nullptr || entry->Description[0] == '\0') {
     char* title = AllocPlayingTitle(PlayerWindow, Song);
-    char* length = title != nullptr ? static_cast<char*>(malloc(kSongLengthTextSize)) : nullptr;
+    char* length = title != nullptr ? AllocSongLength() : nullptr;
     if (length != nullptr) {
-      FormatSongLength(length);
       DebugLog << "\nMELVOXPanel::ProcessKey: Play file title: \"" << title << "\", " << length
                << LogFlush;
-      // The cache owns both texts from here on; the entry keeps what it holds.
-      CachedTitle kept = CacheTitle(TitlesCacheObject, entry->FindData.cFileName, title, length);
-      entry->Description = kept.Title;
-      entry->Owner = kept.Length;
-      changed = kept.Title != nullptr;
+      changed = KeepTitle(entry, title, length);
     } else {
       free(title);
     }

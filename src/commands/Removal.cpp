@@ -51,11 +51,7 @@ int MELVOXPanel::RemoveSelected(int Key) {
     DebugLog << "\nMELVOXPanel::ProcessKey: Cancel... }" << LogFlush;
     return 1;
   }
-  for (int i = 0; i < info.SelectedItemsNumber; ++i) {
-    int index = StoreIndexOf(info.SelectedItems[i]);
-    if (index >= 0) Items[index].Flags |= EmptyMark;
-  }
-  InfoRefresh = 1;
+  MarkSelectedEntries(info);
   // No file changed: the entries left stay verified and are renumbered
   // here, so the listing below does not search every song file again.
   RemoveEmptyItems();
@@ -97,11 +93,7 @@ int MELVOXPanel::MarkForHost(int Key, bool wipe) {
   // on the files the user chose, under the cursor the user sees. Its listing
   // afterwards drops the entries whose files went away and rewrites the
   // player's playlist; a key before that withdraws the marks.
-  for (int i = 0; i < info.SelectedItemsNumber; ++i) {
-    int index = StoreIndexOf(info.SelectedItems[i]);
-    if (index >= 0) Items[index].Flags |= EmptyMark;
-  }
-  InfoRefresh = 1;
+  MarkSelectedEntries(info);
   ItemsVerified = 0;
   RemovePending = 1;
   DebugLog << (wipe ? "\nMELVOXPanel::ProcessKey: ALT+VK_DELETE }"
@@ -146,4 +138,12 @@ int MELVOXPanel::ReorderFromPanel() {
   free(seen);
   free(moved);
   return 1;
+}
+
+void MELVOXPanel::MarkSelectedEntries(const PanelInfo& info) {
+  for (int i = 0; info.SelectedItems != nullptr && i < info.SelectedItemsNumber; ++i) {
+    int index = StoreIndexOf(info.SelectedItems[i]);
+    if (index >= 0) Items[index].Flags |= EmptyMark;
+  }
+  InfoRefresh = 1;
 }

@@ -26,7 +26,6 @@ namespace {
 constexpr WPARAM kInfoSampleRate = 0;
 constexpr WPARAM kInfoBitRate = 1;
 constexpr WPARAM kInfoChannels = 2;
-constexpr size_t kSongLengthTextSize = 15;
 
 // Flags every panel of the plug-in has: filter and sort groups, real file
 // names (the host's own F3/F4/F5 work on the songs), names without paths.
@@ -156,24 +155,13 @@ bool MELVOXPanel::TitleCurrentSong(LRESULT status) {
   bool titled = false;
   if (got > 0 && FindCaptionTitle(caption, static_cast<size_t>(got), kPlayingCaptionSuffix, &start,
                                   &titleLength) == CaptionTitle) {
-    char* title = static_cast<char*>(malloc(titleLength + 1));
-    char* songLength = static_cast<char*>(malloc(kSongLengthTextSize));
-    if (title != nullptr && songLength != nullptr) {
-      memcpy(title, caption + start, titleLength);
-      title[titleLength] = '\0';
-      CharToOemA(title, title);
-      FormatSongLength(songLength);
+    char* title = nullptr;
+    char* songLength = nullptr;
+    if (AllocCaptionTitle(caption, start, titleLength, &title, &songLength)) {
       DebugLog << "\nMELVOXPanel::GetOpenPluginInfo: handle=" << AsHandle(this)
                << "\nMELVOXPanel::GetOpenPluginInfo: Play file title: \"" << title << "\""
                << LogFlush;
-      // The cache owns both texts from here on; the entry keeps what it holds.
-      CachedTitle kept = CacheTitle(TitlesCacheObject, item->FindData.cFileName, title, songLength);
-      item->Description = kept.Title;
-      item->Owner = kept.Length;
-      titled = kept.Title != nullptr;
-    } else {
-      free(title);
-      free(songLength);
+      titled = KeepTitle(item, title, songLength);
     }
   }
   free(caption);

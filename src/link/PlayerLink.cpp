@@ -3,6 +3,7 @@
 #include "link/PlayerMessages.h"
 #include "link/SongLength.h"
 #include "panel/MELVOXPanel.h"
+#include "panel/TitlesCache.h"
 #include "plugin/DialogTemplate.h"
 #include "plugin/HostInfo.h"
 #include "plugin/LangMessages.h"
@@ -11,6 +12,7 @@
 #include "plugin/TextBuffer.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 void(WINAPI* PlayerSleep)(DWORD ms) = Sleep;
 
@@ -90,7 +92,7 @@ bool WaitDialog() {
 
 char* FormatPlayerSongLength(HWND window, char* buffer) {
   int seconds = static_cast<int>(SendPlayerIpc(window, IPC_GETOUTPUTTIME, 1));
-  FormatLengthText(seconds, buffer, 15);
+  FormatLengthText(seconds, buffer, kSongLengthTextSize);
   return buffer;
 }
 
@@ -100,4 +102,31 @@ bool MELVOXPanel::WaitForPlayer() { return WaitForPlayerWindow(&PlayerWindow, &P
 
 char* MELVOXPanel::FormatSongLength(char* buffer) {
   return FormatPlayerSongLength(PlayerWindow, buffer);
+}
+
+char* MELVOXPanel::AllocSongLength() {
+  char* text = static_cast<char*>(malloc(kSongLengthTextSize));
+  return text != nullptr ? FormatSongLength(text) : nullptr;
+}
+
+bool MELVOXPanel::AllocCaptionTitle(const char* caption, size_t start, size_t length, char** title,
+                                    char** songLength) {
+  *title = static_cast<char*>(malloc(length + 1));
+  *songLength = *title != nullptr ? AllocSongLength() : nullptr;
+  if (*songLength == nullptr) {
+    free(*title);
+    *title = nullptr;
+    return false;
+  }
+  memcpy(*title, caption + start, length);
+  (*title)[length] = '\0';
+  CharToOemA(*title, *title);
+  return true;
+}
+
+bool MELVOXPanel::KeepTitle(PluginPanelItem* item, char* title, char* songLength) {
+  CachedTitle kept = CacheTitle(TitlesCacheObject, item->FindData.cFileName, title, songLength);
+  item->Description = kept.Title;
+  item->Owner = kept.Length;
+  return kept.Title != nullptr;
 }

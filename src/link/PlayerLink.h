@@ -28,8 +28,11 @@ bool WaitForPlayerWindow(HWND* window, DWORD* version);
 // False at once with Opt.NoWinAMPStartup; true at once with a wait time of 99.
 bool WaitDialog();
 
+// Room for every length text FormatLengthText writes ("--:--" or minutes:seconds).
+constexpr size_t kSongLengthTextSize = 15;
+
 // The current song's length as FormatLengthText writes it; buffer holds at
-// least 15 bytes. Returns buffer.
+// least kSongLengthTextSize bytes. Returns buffer.
 char* FormatPlayerSongLength(HWND window, char* buffer);
 
 // The player's program and playlist file from the registry (both MAX_PATH

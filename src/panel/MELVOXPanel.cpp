@@ -31,7 +31,6 @@ constexpr int kOwnedTagColumns = 5;
 // A title fetch shows its progress after this many hundredths of a second.
 constexpr DWORD kProgressDelay = 500;
 constexpr size_t kProgressTextSize = 96;
-constexpr size_t kSongLengthTextSize = 15;
 
 const void* AsHandle(const void* p) { return p; }
 
@@ -507,24 +506,12 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
         DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: file title(" << i + 1
                  << ")=unknown..." << LogFlush;
       } else if (kind == CaptionTitle) {
-        char* title = static_cast<char*>(malloc(titleLength + 1));
-        char* songLength = static_cast<char*>(malloc(kSongLengthTextSize));
-        if (title != nullptr && songLength != nullptr) {
-          memcpy(title, caption + start, titleLength);
-          title[titleLength] = '\0';
-          CharToOemA(title, title);
-          FormatSongLength(songLength);
+        char* title = nullptr;
+        char* songLength = nullptr;
+        if (AllocCaptionTitle(caption, start, titleLength, &title, &songLength)) {
           DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: file title(" << i + 1 << ")=\""
                    << title << "\", " << songLength << LogFlush;
-          // The cache owns the texts from here on; the entry points at those
-          // it keeps.
-          CachedTitle kept =
-              CacheTitle(TitlesCacheObject, item->FindData.cFileName, title, songLength);
-          item->Description = kept.Title;
-          item->Owner = kept.Length;
-        } else {
-          free(title);
-          free(songLength);
+          KeepTitle(item, title, songLength);
         }
       }
       free(caption);

@@ -47,6 +47,18 @@ class MELVOXPanel {
   bool WaitForPlayer();
   // The current song's length as text into buffer (at least 15 bytes).
   char* FormatSongLength(char* buffer);
+  // The current song's length text in a new block for the titles cache; null
+  // when memory is short.
+  char* AllocSongLength();
+  // The title at caption[start, start + length), converted to OEM, and the
+  // current song's length text, in new blocks for the titles cache; false,
+  // with nothing left allocated, when memory is short.
+  bool AllocCaptionTitle(const char* caption, size_t start, size_t length, char** title,
+                         char** songLength);
+  // Hands title and songLength to the titles cache (which owns them from here
+  // on, in every case) and points item's title and length columns at the
+  // texts it keeps; false when it keeps none.
+  static bool KeepTitle(PluginPanelItem* item, char* title, char* songLength);
   // Fills PlayerPath and PlaylistPath from the registry; 1 when both were found.
   int GetWinAMPPath();
   // Makes sure a player window exists, starting the player when allowed.
@@ -214,6 +226,9 @@ class MELVOXPanel {
   // 1..ItemsNumber and the entry's name equal to the item's; -1 for any
   // other item (".." has 0; a copy from an older listing names another).
   int StoreIndexOf(const PluginPanelItem& hostItem) const;
+  // Marks the store entries of the host's selected items for the next
+  // RemoveEmptyItems and asks for fresh information lines.
+  void MarkSelectedEntries(const PanelInfo& info);
   // Whether the player holds exactly the store's entries, in store order:
   // its list length, then every path of the playlist file it writes on
   // IPC_WRITEPLAYLIST against the entries' player's names (Song follows the
