@@ -37,10 +37,7 @@ int MELVOXPanel::RemoveSelected(int Key) {
            << AsHandle(this) << " {" << LogFlush;
   PanelInfo info;
   ActivePanelInfo(&info);
-  int selected = 0;
-  for (int i = 0; info.SelectedItems != nullptr && i < info.SelectedItemsNumber; ++i)
-    if (StoreIndexOf(info.SelectedItems[i]) >= 0) ++selected;
-  if (ItemsNumber == 0 || selected == 0) {
+  if (ItemsNumber == 0 || CountSelectedEntries(info) == 0) {
     DebugLog << "\nMELVOXPanel::ProcessKey: Selected? }" << LogFlush;
     return 1;
   }
@@ -77,10 +74,7 @@ int MELVOXPanel::MarkForHost(int Key, bool wipe) {
   }
   PanelInfo info;
   ActivePanelInfo(&info);
-  int selected = 0;
-  for (int i = 0; info.SelectedItems != nullptr && i < info.SelectedItemsNumber; ++i)
-    if (StoreIndexOf(info.SelectedItems[i]) >= 0) ++selected;
-  if (ItemsNumber == 0 || selected == 0) {
+  if (ItemsNumber == 0 || CountSelectedEntries(info) == 0) {
     DebugLog << "\nMELVOXPanel::ProcessKey: Selected? }" << LogFlush;
     // Alt+Del stays the host's, whatever the plug-in makes of it.
     return wipe ? 0 : 1;
@@ -146,4 +140,11 @@ void MELVOXPanel::MarkSelectedEntries(const PanelInfo& info) {
     if (index >= 0) Items[index].Flags |= EmptyMark;
   }
   InfoRefresh = 1;
+}
+
+int MELVOXPanel::CountSelectedEntries(const PanelInfo& info) const {
+  int selected = 0;
+  for (int i = 0; info.SelectedItems != nullptr && i < info.SelectedItemsNumber; ++i)
+    if (StoreIndexOf(info.SelectedItems[i]) >= 0) ++selected;
+  return selected;
 }

@@ -226,6 +226,8 @@ class MELVOXPanel {
   // 1..ItemsNumber and the entry's name equal to the item's; -1 for any
   // other item (".." has 0; a copy from an older listing names another).
   int StoreIndexOf(const PluginPanelItem& hostItem) const;
+  // How many of the host's selected items stand for store entries.
+  int CountSelectedEntries(const PanelInfo& info) const;
   // Marks the store entries of the host's selected items for the next
   // RemoveEmptyItems and asks for fresh information lines.
   void MarkSelectedEntries(const PanelInfo& info);
