@@ -67,7 +67,7 @@ bench: build
 
 # Long runs, one step after another; each is given the Windows build's folder
 # and must exit 0.
-SOAK_STEPS = scripts/soak.sh
+SOAK_STEPS = scripts/soak.sh scripts/death-matrix.sh
 
 soak: build
 	@for step in $(SOAK_STEPS); do $$step $(BUILD)/$$(cat $(WINTEST_FILE)) || exit 1; done

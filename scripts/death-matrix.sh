@@ -4,6 +4,9 @@
 # player and with it starting the player again. make test runs a fixed sample.
 #
 #   scripts/death-matrix.sh [BUILD_DIR]     BUILD_DIR: the Windows test build (build/win32)
+#
+# DEATH_CASE=<command>[:<N>,...] and DEATH_STARTUP=none|plugin narrow the run
+# (e.g. DEATH_CASE=OpenPlaylistFile:7,8 DEATH_STARTUP=plugin).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="${1:-$here/../build/$(cat "$here/../build/wintest" 2>/dev/null || echo win32)}"

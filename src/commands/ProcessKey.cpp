@@ -211,13 +211,20 @@ int MELVOXPanel::EditTags() {
   if (changed != nullptr) {
     // The player reads the new tags when it gets its songs again; over a
     // playlist the user changed in the player meanwhile, its own is taken.
-    if (CompareWithPlayer() == PlayerHoldsOther || MakeWinAMPPlayList())
+    // A player that did not take them keeps the old titles: that is told.
+    bool sent = true;
+    if (CompareWithPlayer() == PlayerHoldsOther)
       MakeMELVOXPanelItems(false);
+    else if (MakeWinAMPPlayList())
+      MakeMELVOXPanelItems(false);
+    else
+      sent = false;
     InfoRefresh = 1;
     HostControl(this, FCTL_UPDATEPANEL, KeepSelection());
     HostControl(this, FCTL_REDRAWPANEL, nullptr);
     HostControl(this, FCTL_UPDATEANOTHERPANEL, nullptr);
     HostControl(this, FCTL_REDRAWANOTHERPANEL, nullptr);
+    if (!sent) ReportPlaylistNotSent();
     free(changed);
   }
   for (int i = 0; i < named; ++i) free(names[i]);

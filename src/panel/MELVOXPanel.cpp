@@ -423,6 +423,19 @@ int MELVOXPanel::MakeMELVOXPanelItems(bool fromOpenedFile) {
 
   if (TitlesCacheObject != nullptr) TitlesCacheObject->SortTitles();
   LoadWinAMP();
+  // The player asked ended only after writing its file (its window lingered
+  // above, answering nothing) and another was started just now: the songs
+  // read are the old one's, the list to show the new one's. Read once more;
+  // a player that ends in that reading too is left to the next listing.
+  static bool relisting = false;
+  if (PlayerWindow != nullptr && PlayerWindow != asked && !relisting) {
+    DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: WinAMP was started again, reading its playlist }"
+             << LogFlush;
+    relisting = true;
+    int listed = MakeMELVOXPanelItems(false);
+    relisting = false;
+    return listed;
+  }
   if (Opt.ReadFileTitle && ItemsNumber > 0 && WaitForPlayer())
     FetchTitles(startTime);
   else
