@@ -2,6 +2,8 @@
 // files made once in bench-data, and the figures printed for repeated runs.
 #pragma once
 
+#include "PlayerKit.h"
+
 #include <windows.h>
 
 #include <string>
@@ -28,6 +30,12 @@ bool WriteWhole(const std::string& path, const void* data, size_t size);
 // for the plug-in). MakeSongs makes the first count of them where missing.
 std::string SongPath(const std::string& root, int i);
 void MakeSongs(const std::string& root, int count);
+// The first songs of bench-data\songs and a playlist of them, made where
+// missing; the playlist's path.
+std::string MakeSongList(int songs);
+// Starts player with the playlist loaded; false, with a line on stderr, when
+// it did not start.
+bool StartPlayerOn(playerkit::PlayerProcess& player, const std::string& list);
 
 // Milliseconds of each run of a measurement and of its floor, in run order.
 struct Runs {

@@ -230,23 +230,12 @@ std::string ReadWhole(const std::string& path) {
 }  // namespace
 
 int CommandScenario(int songs) {
-  std::string data = DataFolder();
-  std::string root = data + "\\songs";
-  MakeSongs(root, songs);
-  std::string list = data + "\\list" + std::to_string(songs) + ".m3u";
-  if (!Exists(list)) {
-    std::string text;
-    for (int i = 0; i < songs; ++i) text += SongPath(root, i) + "\r\n";
-    WriteWhole(list, text.data(), text.size());
-  }
+  std::string root = DataFolder() + "\\songs";
+  std::string list = MakeSongList(songs);
   testkit::TempDir dir("melvox-bench");
   playerkit::PlayerProcess player(dir.MakeDir("player"));
   playerkit::PlayerRegistration registration(player.ExePath());
-  player.SetOption("playlist", list);
-  if (!player.Start(600000)) {
-    fprintf(stderr, "melvox_bench: the player stand-in did not start\n");
-    return 1;
-  }
+  if (!StartPlayerOn(player, list)) return 1;
   player.Ipc(IPC_WRITEPLAYLIST);  // the player's first write reads every song: paid before timing
 
   Opt = kDefaultOptions;

@@ -106,6 +106,26 @@ void MakeSongs(const std::string& root, int count) {
   }
 }
 
+std::string MakeSongList(int songs) {
+  std::string data = DataFolder();
+  std::string root = data + "\\songs";
+  MakeSongs(root, songs);
+  std::string list = data + "\\list" + std::to_string(songs) + ".m3u";
+  if (!Exists(list)) {
+    std::string text;
+    for (int i = 0; i < songs; ++i) text += SongPath(root, i) + "\r\n";
+    WriteWhole(list, text.data(), text.size());
+  }
+  return list;
+}
+
+bool StartPlayerOn(playerkit::PlayerProcess& player, const std::string& list) {
+  player.SetOption("playlist", list);
+  if (player.Start(600000)) return true;
+  fprintf(stderr, "melvox_bench: the player stand-in did not start\n");
+  return false;
+}
+
 static double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values.empty() ? 0 : values[values.size() / 2];
@@ -177,24 +197,13 @@ int ReadListFloor(const std::string& playlist, bool tags) {
 }
 
 int PanelScenario(int songs, bool tags) {
-  std::string data = DataFolder();
-  std::string root = data + "\\songs";
-  MakeSongs(root, songs);
-  std::string list = data + "\\list" + std::to_string(songs) + ".m3u";
-  if (!Exists(list)) {
-    std::string text;
-    for (int i = 0; i < songs; ++i) text += SongPath(root, i) + "\r\n";
-    WriteWhole(list, text.data(), text.size());
-  }
+  std::string root = DataFolder() + "\\songs";
+  std::string list = MakeSongList(songs);
 
   testkit::TempDir dir("melvox-bench");
   playerkit::PlayerProcess player(dir.MakeDir("player"));
   playerkit::PlayerRegistration registration(player.ExePath());
-  player.SetOption("playlist", list);
-  if (!player.Start(600000)) {
-    fprintf(stderr, "melvox_bench: the player stand-in did not start\n");
-    return 1;
-  }
+  if (!StartPlayerOn(player, list)) return 1;
 
   Opt = kDefaultOptions;
   Opt.ReadID3Tag = tags ? 1 : 0;
