@@ -298,7 +298,10 @@ void WINAPI GetPluginInfo(PluginInfo* pi) {
   static const char* disk[1];
   static int diskNumbers[1] = {3};
   static const char* menu[2];
-  Log("GetPluginInfo StructSize=%d", pi->StructSize);
+  // Sizes differ between the builds: only their relation to ours is logged.
+  Log("GetPluginInfo StructSize=%s", pi->StructSize == 0 ? "0"
+                                     : pi->StructSize == static_cast<int>(sizeof *pi) ? "sizeof"
+                                                                                      : "full");
   memset(pi, 0, sizeof *pi);
   disk[0] = M(MDisk);
   menu[0] = M(MPlugin);
