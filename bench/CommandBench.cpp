@@ -1,15 +1,16 @@
 // The panel's commands on a large playlist, against floors measured in the
 // same run:
 //   melvox_bench commands <songs>
-//     Del of one entry, Shift+F1 after a sort, Shift+F5 of every entry to a
-//     PLS file. Floors: the player messages the command sends, sent in a bare
-//     loop (Del and Shift+F1: the list length and file asked to see the
-//     player still holds the panel's songs, the clear, every song, the
-//     position); writing the same bytes to a file (Shift+F5).
+//     Del and F7 of one entry, Shift+F1 after a sort, Shift+F5 of every entry
+//     to a PLS file. Floors: handing the player the panel's playlist (Del, F7,
+//     Shift+F1): the same playlist file written once, the player's list
+//     emptied and the file loaded with one IPC_PLAYFILE; writing the same
+//     bytes to a file (Shift+F5).
 //   melvox_bench putfiles <songs>
-//     a folder of <songs> songs copied onto an empty panel (tags off). Floor:
-//     the host's listing of the folder, then IPC_PLAYFILE for every song and
-//     the position.
+//     folders of <songs> songs (500 a folder) copied onto an empty panel
+//     (tags off, their titles cached). Floor: the host's listing of the
+//     folders, then the playlist file of their songs written once and loaded
+//     with one IPC_PLAYFILE.
 // The host here is a small in-process one that answers as the real host
 // does, so the figures are the plug-in's, not an emulator's.
 #include "BenchSupport.h"
@@ -27,6 +28,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -187,24 +189,6 @@ void TakeBenchHost(BenchHost* host) {
   HostInfo.FreeDirList = BenchFreeDirList;
 }
 
-void PlayFile(HWND player, const std::string& path) {
-  COPYDATASTRUCT data;
-  data.dwData = IPC_PLAYFILE;
-  data.cbData = static_cast<DWORD>(path.size() + 1);
-  data.lpData = const_cast<char*>(path.c_str());
-  SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-}
-
-// What Del and Shift+F1 send: the check that the player holds the panel's
-// songs, then the rewrite of its playlist.
-void RewriteFloor(HWND player, const std::vector<std::string>& names) {
-  SendPlayerIpc(player, IPC_GETLISTLENGTH);
-  SendPlayerIpc(player, IPC_WRITEPLAYLIST);
-  SendPlayerIpc(player, IPC_DELETE);
-  for (const std::string& name : names) PlayFile(player, name);
-  SendPlayerIpc(player, IPC_WRITEPLAYLIST);
-}
-
 std::vector<std::string> PlayerNames(const MELVOXPanel& panel) {
   std::vector<std::string> names;
   char name[MAX_PATH];
@@ -213,6 +197,39 @@ std::vector<std::string> PlayerNames(const MELVOXPanel& panel) {
     names.push_back(name);
   }
   return names;
+}
+
+// The bench song number in a library path ("...\song 001234.mp3"), whose
+// title the bench's cache holds; -1 for another name.
+int SongNumber(const std::string& path) {
+  size_t at = path.rfind("song ");
+  return at == std::string::npos ? -1 : atoi(path.c_str() + at + 5);
+}
+
+std::string PlaylistOf(const std::vector<std::string>& paths) {
+  std::vector<int> numbers;
+  for (const std::string& path : paths) numbers.push_back(SongNumber(path));
+  return ExtM3uBytes(paths, numbers);
+}
+
+// The bench's titles cache, made the plug-in's: every library song up to songs.
+TitlesCache* MakeBenchCache(const std::string& module, int songs) {
+  std::string root = LayoutRoot(Layout::Library);
+  TitlesCache* cache = new TitlesCache(module.c_str());
+  for (int i = 0; i < songs; ++i) {
+    char title[32];
+    FormatText(title, sizeof title, "Bench Artist - Song %d", i);
+    cache->AddTitle(SongPath(root, i).c_str(), DupText(title), DupText("3:25"));
+  }
+  cache->SortTitles();
+  TitlesCacheObject = cache;
+  return cache;
+}
+
+void DropBenchCache(TitlesCache* cache) {
+  TitlesCacheObject = nullptr;
+  cache->Release();  // not saved
+  delete cache;
 }
 
 std::string ReadWhole(const std::string& path) {
@@ -230,7 +247,6 @@ std::string ReadWhole(const std::string& path) {
 }  // namespace
 
 int CommandScenario(int songs) {
-  std::string root = DataFolder() + "\\songs";
   std::string list = MakeSongList(songs);
   testkit::TempDir dir("melvox-bench");
   playerkit::PlayerProcess player(dir.MakeDir("player"));
@@ -242,14 +258,7 @@ int CommandScenario(int songs) {
   Opt.ReadID3Tag = 0;
   Opt.NoWinAMPStartup = 1;
   StartCount = 1;
-  TitlesCache* cache = new TitlesCache(dir.File("melvox.dll").c_str());
-  TitlesCacheObject = cache;
-  for (int i = 0; i < songs; ++i) {
-    char title[32];
-    FormatText(title, sizeof title, "Bench Artist - Song %d", i);
-    cache->AddTitle(SongPath(root, i).c_str(), DupText(title), DupText("3:25"));
-  }
-  cache->SortTitles();
+  TitlesCache* cache = MakeBenchCache(dir.File("melvox.dll"), songs);
 
   BenchHost host;
   TakeBenchHost(&host);
@@ -260,20 +269,24 @@ int CommandScenario(int songs) {
   HWND window = player.Hwnd();
   bool sound = panel->ItemsNumber == songs;
 
-  Runs del;
+  // Del and F7 (its question answered yes) of the entry in the middle.
+  Runs removal[2];
+  const int removalKeys[2] = {VK_DELETE, VK_F7};
   for (int run = 0; run < kRepeats; ++run) {
-    host.cursor = static_cast<int>(host.rows.size() / 2);
-    int before = panel->ItemsNumber;
-    double t0 = Now();
-    panel->ProcessKey(VK_DELETE, 0);
-    double t1 = Now();
-    sound = sound && panel->ItemsNumber == before - 1;
-    std::vector<std::string> names = PlayerNames(*panel);
-    double f0 = Now();
-    RewriteFloor(window, names);
-    double f1 = Now();
-    del.measured.push_back(t1 - t0);
-    del.floor.push_back(f1 - f0);
+    for (int k = 0; k < 2; ++k) {
+      host.cursor = static_cast<int>(host.rows.size() / 2);
+      int before = panel->ItemsNumber;
+      double t0 = Now();
+      panel->ProcessKey(removalKeys[k], 0);
+      double t1 = Now();
+      sound = sound && panel->ItemsNumber == before - 1;
+      std::string bytes = PlaylistOf(PlayerNames(*panel));
+      double f0 = Now();
+      HandPlaylist(window, bytes, true);
+      double f1 = Now();
+      removal[k].measured.push_back(t1 - t0);
+      removal[k].floor.push_back(f1 - f0);
+    }
   }
 
   Runs reorder;
@@ -287,9 +300,9 @@ int CommandScenario(int songs) {
     double t1 = Now();
     // The store now runs in the order the host shows.
     sound = sound && strcmp(panel->Items[0].FindData.cFileName, host.rows[1].FindData.cFileName) == 0;
-    std::vector<std::string> names = PlayerNames(*panel);
+    std::string bytes = PlaylistOf(PlayerNames(*panel));
     double f0 = Now();
-    RewriteFloor(window, names);
+    HandPlaylist(window, bytes, true);
     double f1 = Now();
     reorder.measured.push_back(t1 - t0);
     reorder.floor.push_back(f1 - f0);
@@ -319,7 +332,9 @@ int CommandScenario(int songs) {
 
   char name[96];
   FormatText(name, sizeof name, "command songs=%d Del", songs);
-  PrintRuns(name, del);
+  PrintRuns(name, removal[0]);
+  FormatText(name, sizeof name, "command songs=%d F7", songs);
+  PrintRuns(name, removal[1]);
   FormatText(name, sizeof name, "command songs=%d Shift+F1 after a sort", songs);
   PrintRuns(name, reorder);
   FormatText(name, sizeof name, "command songs=%d Shift+F5 to PLS (%uKB)", songs,
@@ -327,18 +342,16 @@ int CommandScenario(int songs) {
   PrintRuns(name, save);
 
   delete panel;
-  TitlesCacheObject = nullptr;
-  cache->Release();  // not saved
-  delete cache;
+  DropBenchCache(cache);
   memset(&HostInfo, 0, sizeof HostInfo);
   return sound ? 0 : 1;
 }
 
 int PutFilesScenario(int songs) {
-  std::string data = DataFolder();
-  std::string folderName = "put" + std::to_string(songs);
-  std::string root = data + "\\" + folderName;
+  // The library's folders of 500 songs, put as folders from its own folder.
+  std::string root = LayoutRoot(Layout::Library);
   MakeSongs(root, songs);
+  int folders = (songs + kLibrarySongsPerFolder - 1) / kLibrarySongsPerFolder;
 
   testkit::TempDir dir("melvox-bench");
   playerkit::PlayerProcess player(dir.MakeDir("player"));
@@ -351,16 +364,22 @@ int PutFilesScenario(int songs) {
   Opt.ReadID3Tag = 0;
   Opt.NoWinAMPStartup = 1;
   StartCount = 1;
+  TitlesCache* cache = MakeBenchCache(dir.File("melvox.dll"), songs);
   BenchHost host;
   TakeBenchHost(&host);
   HWND window = player.Hwnd();
-  SetCurrentDirectoryA(data.c_str());
-  PluginPanelItem folder = {};
-  folder.FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-  CopyText(folder.FindData.cFileName, sizeof folder.FindData.cFileName, folderName.c_str());
+  SetCurrentDirectoryA(root.c_str());
+  std::vector<PluginPanelItem> put(static_cast<size_t>(folders));
+  for (int k = 0; k < folders; ++k) {
+    PluginPanelItem& folder = put[static_cast<size_t>(k)];
+    memset(&folder, 0, sizeof folder);
+    folder.FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    FormatText(folder.FindData.cFileName, sizeof folder.FindData.cFileName, "%04d", k);
+  }
 
   Runs runs;
   bool sound = true;
+  std::string bytes;
   for (int run = 0; run < kRepeats; ++run) {
     SendPlayerIpc(window, IPC_DELETE);
     MELVOXPanel* panel = new MELVOXPanel(OPEN_DISKMENU, 0);
@@ -369,32 +388,30 @@ int PutFilesScenario(int songs) {
     host.List();
     host.pluginActive = false;  // the files come from the file panel
     double t0 = Now();
-    panel->PutFiles(&folder, 1, 0, 0);
+    panel->PutFiles(put.data(), folders, 0, 0);
     double t1 = Now();
     sound = sound && panel->ItemsNumber == songs &&
             SendPlayerIpc(window, IPC_GETLISTLENGTH) == songs;
+    if (run == 0) bytes = PlaylistOf(PlayerNames(*panel));
     delete panel;
 
     SendPlayerIpc(window, IPC_DELETE);
     double f0 = Now();
-    PluginPanelItem* items = nullptr;
-    int count = 0;
-    BenchGetDirList((data + "\\" + folderName).c_str(), &items, &count);
-    char path[MAX_PATH];
-    for (int i = 0; i < count; ++i) {
-      if (items[i].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      FormatText(path, sizeof path, "%s\\%s", data.c_str(), items[i].FindData.cFileName);
-      PlayFile(window, path);
+    for (int k = 0; k < folders; ++k) {
+      PluginPanelItem* items = nullptr;
+      int count = 0;
+      BenchGetDirList((root + "\\" + put[static_cast<size_t>(k)].FindData.cFileName).c_str(), &items, &count);
+      BenchFreeDirList(items);
     }
-    SendPlayerIpc(window, IPC_WRITEPLAYLIST);
-    BenchFreeDirList(items);
+    HandPlaylist(window, bytes, false);
     double f1 = Now();
     runs.measured.push_back(t1 - t0);
     runs.floor.push_back(f1 - f0);
   }
   char name[96];
-  FormatText(name, sizeof name, "command PutFiles folder of %d songs", songs);
+  FormatText(name, sizeof name, "command PutFiles songs=%d (%d folders)", songs, folders);
   PrintRuns(name, runs);
+  DropBenchCache(cache);
   memset(&HostInfo, 0, sizeof HostInfo);
   return sound ? 0 : 1;
 }
