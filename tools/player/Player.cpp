@@ -23,6 +23,14 @@ void Player::Append(const std::string& path) {
     if (entries_.size() == 1) RefreshCaption();
 }
 
+void Player::Append(const ListedSong& song) {
+    Entry entry;
+    entry.path = song.path;
+    if (song.listed) entry.listed = song;
+    entries_.push_back(entry);
+    if (entries_.size() == 1) RefreshCaption();
+}
+
 void Player::Clear() {
     entries_.clear();
     position_ = 0;
@@ -110,7 +118,7 @@ int Player::PositionMs(unsigned now) const {
 
 int Player::CurrentLength() {
     if (entries_.empty()) return -1;
-    return InfoAt(position_).seconds;
+    return SecondsAt(position_);
 }
 
 int Player::Info(int what) {
@@ -133,11 +141,21 @@ const SongInfo& Player::InfoAt(int index) {
     return entry.info;
 }
 
+const std::string& Player::TitleAt(int index) {
+    const Entry& entry = entries_[static_cast<std::size_t>(index)];
+    return entry.listed.listed ? entry.listed.title : InfoAt(index).title;
+}
+
+int Player::SecondsAt(int index) {
+    const Entry& entry = entries_[static_cast<std::size_t>(index)];
+    return entry.listed.listed && entry.listed.seconds >= 0 ? entry.listed.seconds : InfoAt(index).seconds;
+}
+
 void Player::RefreshCaption() {
     if (entries_.empty()) {
         caption_ = kEmptyCaption;
     } else {
-        caption_ = std::to_string(position_ + 1) + ". " + InfoAt(position_).title + " - Winamp";
+        caption_ = std::to_string(position_ + 1) + ". " + TitleAt(position_) + " - Winamp";
         if (state_ == PlayState::Paused) caption_ += " [Paused]";
         if (state_ == PlayState::Stopped) caption_ += " [Stopped]";
     }
@@ -152,8 +170,7 @@ void Player::RefreshCaption() {
 std::string Player::PlaylistText() {
     std::string text = "#EXTM3U\r\n";
     for (int i = 0; i < Count(); ++i) {
-        const SongInfo& info = InfoAt(i);
-        text += "#EXTINF:" + std::to_string(info.seconds) + "," + info.title + "\r\n";
+        text += "#EXTINF:" + std::to_string(SecondsAt(i)) + "," + TitleAt(i) + "\r\n";
         text += entries_[static_cast<std::size_t>(i)].path + "\r\n";
     }
     return text;
