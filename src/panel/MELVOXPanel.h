@@ -157,6 +157,9 @@ class MELVOXPanel {
   // pool name when it has one that still converts to its cFileName, else its
   // cFileName converted to ANSI. Send this, never a conversion of the OEM name.
   void PlayerName(const PluginPanelItem& item, char* buffer, size_t size) const;
+  // The entry's pool name when it converts to the entry's own cFileName, else
+  // null. Lent from PlayerNames.
+  const char* CheckedPlayerName(const PluginPanelItem& item) const;
 
   HWND PlayerWindow = nullptr;
   int ItemsNumber = 0;
@@ -196,16 +199,14 @@ class MELVOXPanel {
   // Releases every entry's columns and zeroes the records; ItemsNumber 0,
   // PlayerNames empty.
   void ClearItems();
-  // The entry's pool name when it converts to the entry's own cFileName, else
-  // null. Lent from PlayerNames.
-  const char* CheckedPlayerName(const PluginPanelItem& item) const;
   // Titles for the built entries: from the cache only, or fetched by stepping
   // the stopped player through the uncached songs (startTime from PanelClock).
   void TitlesFromCache();
   void FetchTitles(DWORD startTime);
-  // The listing's check of the song files: an entry whose file is found
-  // takes the file's data and loses its EmptyMark, one whose file is gone
-  // gets it. True when any file was gone.
+  // The listing's check of the song files (FindSongFiles, folders read
+  // where that pays): an entry whose file is found takes the file's data and
+  // loses its EmptyMark, one whose file is gone gets it. True when any file
+  // was gone.
   bool CheckSongFiles();
   // GetOpenPluginInfo's recompute of the information lines from the player.
   void RefreshInfoLines();
