@@ -29,6 +29,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace fakeamp {
 namespace {
@@ -138,9 +139,9 @@ void AddSongOrPlaylist(Player* player, const std::string& path, unsigned limit =
         player->Append(path);
         return;
     }
-    for (const ListedSong& song : ReadPlaylistFile(path)) {
+    for (ListedSong& song : ReadPlaylistFile(path)) {
         if (limit-- == 0) break;
-        player->Append(song);
+        player->Append(std::move(song));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "Player.h"
 
+#include <utility>
+
 namespace fakeamp {
 
 namespace {
@@ -19,15 +21,15 @@ const char* StateName(PlayState state) {
 void Player::Append(const std::string& path) {
     Entry entry;
     entry.path = path;
-    entries_.push_back(entry);
+    entries_.push_back(std::move(entry));
     if (entries_.size() == 1) RefreshCaption();
 }
 
-void Player::Append(const ListedSong& song) {
+void Player::Append(ListedSong song) {
     Entry entry;
     entry.path = song.path;
-    if (song.listed) entry.listed = song;
-    entries_.push_back(entry);
+    if (song.listed) entry.listed = std::move(song);
+    entries_.push_back(std::move(entry));
     if (entries_.size() == 1) RefreshCaption();
 }
 
@@ -168,10 +170,17 @@ void Player::RefreshCaption() {
 }
 
 std::string Player::PlaylistText() {
-    std::string text = "#EXTM3U\r\n";
+    // Sized once and appended in place: tens of thousands of songs are
+    // written in a moment.
+    std::size_t size = 16;
+    for (int i = 0; i < Count(); ++i)
+        size += 32 + TitleAt(i).size() + entries_[static_cast<std::size_t>(i)].path.size();
+    std::string text;
+    text.reserve(size);
+    text = "#EXTM3U\r\n";
     for (int i = 0; i < Count(); ++i) {
-        text += "#EXTINF:" + std::to_string(SecondsAt(i)) + "," + TitleAt(i) + "\r\n";
-        text += entries_[static_cast<std::size_t>(i)].path + "\r\n";
+        text.append("#EXTINF:").append(std::to_string(SecondsAt(i))).append(",").append(TitleAt(i));
+        text.append("\r\n").append(entries_[static_cast<std::size_t>(i)].path).append("\r\n");
     }
     return text;
 }

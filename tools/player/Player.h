@@ -32,7 +32,7 @@ public:
     void Append(const std::string& path);
     // A song of a playlist file: what the list gives of its title and length
     // stands for the file's own (the file is read for its rates only).
-    void Append(const ListedSong& song);
+    void Append(ListedSong song);
     void Clear();
 
     void Play(unsigned now);         // from 0 s; also restarts a playing or paused song

@@ -2,6 +2,8 @@
 
 #include "FileHandle.h"
 
+#include <utility>
+
 namespace fakeamp {
 
 namespace {
@@ -91,7 +93,7 @@ std::vector<ListedSong> ParsePlaylistText(const std::string& text, bool pls, con
             if (ParseExtInf(line, &next.seconds, &next.title)) next.listed = !next.title.empty();
         } else {
             next.path = Resolve(line, folder);
-            songs.push_back(next);
+            songs.push_back(std::move(next));
             next = ListedSong();
         }
     }
