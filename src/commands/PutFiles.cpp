@@ -54,17 +54,15 @@ static PluginPanelItem* AddSongEntry(MELVOXPanel* panel, const FarFindData& data
   return entry;
 }
 
-// The second step for entries from..ItemsNumber-1: each song is sent to the
-// player under its player's name and takes its cached title and its tag.
-// False when the player was not there to the end: it holds none or part.
-static bool SendNewSongs(MELVOXPanel* panel, int from) {
+// The second step for entries from..ItemsNumber-1: each takes its player's
+// name, its cached title and its tag, then the songs go to the player (after
+// emptying its playlist for a rewrite). False when the player was not there
+// to the end: it holds none or part.
+static bool SendNewSongs(MELVOXPanel* panel, int from, bool rewrite) {
   if (TitlesCacheObject != nullptr) TitlesCacheObject->SortTitles();
-  char ansi[MAX_PATH];
   for (int i = from; i < panel->ItemsNumber; ++i) {
     PluginPanelItem* entry = &panel->Items[i];
     panel->SetPlayerNameFromOem(entry);
-    panel->PlayerName(*entry, ansi, sizeof ansi);
-    SendPlayerPlayFile(panel->PlayerWindow, ansi);
     TitleEntry* cached =
         TitlesCacheObject != nullptr ? TitlesCacheObject->FindTitle(entry->FindData.cFileName)
                                      : nullptr;
@@ -74,9 +72,7 @@ static bool SendNewSongs(MELVOXPanel* panel, int from) {
     }
     if (Opt.ReadID3Tag) MELVOXPanel::ReadTagColumns(entry);
   }
-  if (!PlayerAnswers(panel->PlayerWindow)) return false;
-  panel->Song = static_cast<int>(SendPlayerIpc(panel->PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
-  return true;
+  return panel->HandSongsToPlayer(from, rewrite);
 }
 
 int MELVOXPanel::PutFiles(PluginPanelItem* PanelItem, int ItemsCount, int /*Move*/,
@@ -159,7 +155,7 @@ int MELVOXPanel::PutFiles(PluginPanelItem* PanelItem, int ItemsCount, int /*Move
       full = AddSongEntry(this, data, path) == nullptr;
     }
     ReachPlayer();
-    sent = SendNewSongs(this, first);
+    sent = SendNewSongs(this, first, false);
   }
   ReportRefusedNames(refused);
   if (!sent) ReportPlaylistNotSent();
@@ -184,7 +180,6 @@ int MELVOXPanel::SetFindList(const PluginPanelItem* PanelItem, int ItemsCount) {
   {
     ScopedWaitMessage wait(MWaitAddingFiles);
     ReachPlayer();
-    SendPlayerIpc(PlayerWindow, IPC_DELETE);
     ClearItems();
     char path[MAX_PATH];
     for (int i = 0; i < ItemsCount; ++i) {
@@ -198,7 +193,7 @@ int MELVOXPanel::SetFindList(const PluginPanelItem* PanelItem, int ItemsCount) {
       if (IsDotsName(path, sizeof path) || IsDirectory(data) || IsPlaylistFileName(path)) continue;
       if (AddSongEntry(this, data, path) == nullptr) break;
     }
-    sent = SendNewSongs(this, 0);
+    sent = SendNewSongs(this, 0, true);
   }
   ReportRefusedNames(refused);
   if (!sent) ReportPlaylistNotSent();

@@ -256,23 +256,11 @@ int MELVOXPanel::MakeWinAMPPlayList() {
   {
     ScopedWaitMessage wait(MWaitWritingPlaylist);
     LoadWinAMP();
-    SendPlayerIpc(PlayerWindow, IPC_DELETE);
-    // The player was made sure of just now: asking again before every entry
-    // would double the messages of a rewrite.
-    char path[MAX_PATH];
-    for (int i = 0; i < ItemsNumber && Items != nullptr; ++i) {
-      PlayerName(Items[i], path, sizeof path);
-      SendPlayerPlayFile(PlayerWindow, path);
-    }
-    // A player that ended during the rewrite holds none or part of it: its
-    // own count says whether it took every song.
-    if (!PlayerAnswers(PlayerWindow) ||
-        SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH) != static_cast<LRESULT>(ItemsNumber)) {
+    // A player that ended during the rewrite holds none or part of it.
+    if (!HandSongsToPlayer(0, true)) {
       DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: WinAMP ended during the rewrite }" << LogFlush;
       return 0;
     }
-    LoadWinAMP();
-    Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
   }
   DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: }" << LogFlush;
   return 1;

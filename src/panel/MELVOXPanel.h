@@ -75,6 +75,15 @@ class MELVOXPanel {
   // --- item store ---
   // Replaces the player's playlist with the panel's entries; 1 on success.
   int MakeWinAMPPlayList();
+  // Sends the player the entries from `from` on, in store order: after
+  // IPC_DELETE for a rewrite, else appended to what it holds. They go in one
+  // temporary playlist file loaded with one IPC_PLAYFILE, checked with
+  // MatchPlayerList; one by one (IPC_PLAYFILE each, as the songs were always
+  // sent) when the file cannot be written or the player's list did not come
+  // out as the store says, after taking back what it appended. Song follows
+  // the player's answer. False when the player ended before it had taken
+  // them all (for a rewrite: its count is not the store's).
+  bool HandSongsToPlayer(int from, bool rewrite);
   // Rebuilds the store from the player's playlist file (or the opened one).
   int MakeMELVOXPanelItems(bool fromOpenedFile);
   // The host's listing: brings the entries up to date and hands out the store.
@@ -239,6 +248,16 @@ class MELVOXPanel {
   // cannot be read after the lengths agreed.
   enum PlayerCheck { PlayerHoldsStore, PlayerHoldsOther, PlayerUnknown };
   PlayerCheck CompareWithPlayer();
+  // CompareWithPlayer's check of a player reached already, for the entries
+  // from `from` on after the `held` songs the player listed before them:
+  // *length gets the player's count; Song follows its answer when it holds
+  // the entries. PlayerUnknown when its file cannot be read after the
+  // counts agreed.
+  PlayerCheck MatchPlayerList(LRESULT held, int from, LRESULT* length);
+  // After a playlist file the player did not take as it is: its list
+  // emptied and its first held songs (from its own playlist file) sent to it
+  // again one by one. False when its file cannot be read.
+  bool ResendPlayerHead(LRESULT held);
   // Before a command rewrites the player's playlist from the store or acts
   // on a position: true when it may go on. False when the player holds
   // another playlist (songs added, removed or moved in the player since the
