@@ -237,6 +237,7 @@ int MELVOXPanel::SetFindList(const PluginPanelItem* PanelItem, int ItemsCount) {
     ScopedWaitMessage wait(MWaitAddingFiles);
     ReachPlayer();
     ClearItems();
+    ReserveItems(ItemsCount, true);  // short of memory, AddItem says so below
     char path[MAX_PATH];
     for (int i = 0; i < ItemsCount; ++i) {
       const FarFindData& data = PanelItem[i].FindData;
