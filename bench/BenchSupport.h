@@ -52,6 +52,9 @@ std::string ExtM3uBytes(const std::vector<std::string>& paths, const std::vector
 // one IPC_PLAYFILE after emptying its playlist when clear, and deletes the
 // file: the floor of handing the player a playlist.
 void HandPlaylist(HWND player, const std::string& bytes, bool clear);
+// The player's list read back: its count, its playlist file written and read
+// whole.
+void ReadPlayerList(HWND player, const std::string& playlistFile);
 void PlayFile(HWND player, const std::string& path);
 // Starts player with the playlist loaded; false, with a line on stderr, when
 // it did not start.
@@ -61,10 +64,15 @@ bool StartPlayerOn(playerkit::PlayerProcess& player, const std::string& list);
 struct Runs {
   std::vector<double> measured;
   std::vector<double> floor;
+  // For a command that must read the player's list back (its count and its
+  // playlist file): the floor with those reads, and what they stand for.
+  std::vector<double> withChecks;
+  const char* checks = nullptr;
 };
 // "<name>: <measured>, floor <floor>, ratio <median> [<lowest>-<highest>]":
 // the medians of the runs with their spread, and the ratio of each run to
-// its floor. Returns the median ratio.
+// its floor; then the same against the floor with the checks, when given.
+// Returns the median ratio to the floor.
 double PrintRuns(const char* name, const Runs& runs);
 
 // The scenarios besides the panel's own (CommandBench.cpp).

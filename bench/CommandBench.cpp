@@ -284,8 +284,12 @@ int CommandScenario(int songs) {
       double f0 = Now();
       HandPlaylist(window, bytes, true);
       double f1 = Now();
+      ReadPlayerList(window, player.PlaylistPath());
+      ReadPlayerList(window, player.PlaylistPath());
+      double f2 = Now();
       removal[k].measured.push_back(t1 - t0);
       removal[k].floor.push_back(f1 - f0);
+      removal[k].withChecks.push_back(f2 - f0);
     }
   }
 
@@ -304,8 +308,12 @@ int CommandScenario(int songs) {
     double f0 = Now();
     HandPlaylist(window, bytes, true);
     double f1 = Now();
+    ReadPlayerList(window, player.PlaylistPath());
+    ReadPlayerList(window, player.PlaylistPath());
+    double f2 = Now();
     reorder.measured.push_back(t1 - t0);
     reorder.floor.push_back(f1 - f0);
+    reorder.withChecks.push_back(f2 - f0);
   }
 
   Runs save;
@@ -330,6 +338,8 @@ int CommandScenario(int songs) {
     save.floor.push_back(f1 - f0);
   }
 
+  const char* twice = "the player's list read back before and after, as the command must";
+  removal[0].checks = removal[1].checks = reorder.checks = twice;
   char name[96];
   FormatText(name, sizeof name, "command songs=%d Del", songs);
   PrintRuns(name, removal[0]);
@@ -405,9 +415,13 @@ int PutFilesScenario(int songs) {
     }
     HandPlaylist(window, bytes, false);
     double f1 = Now();
+    ReadPlayerList(window, player.PlaylistPath());
+    double f2 = Now();
     runs.measured.push_back(t1 - t0);
     runs.floor.push_back(f1 - f0);
+    runs.withChecks.push_back(f2 - f0);
   }
+  runs.checks = "the player's list read back after, as the command must";
   char name[96];
   FormatText(name, sizeof name, "command PutFiles songs=%d (%d folders)", songs, folders);
   PrintRuns(name, runs);

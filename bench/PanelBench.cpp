@@ -208,16 +208,38 @@ static std::string Spread(const std::vector<double>& values, const char* format)
   return std::string("[") + low + "-" + high + "]";
 }
 
-double PrintRuns(const char* name, const Runs& runs) {
+static std::vector<double> Ratios(const std::vector<double>& measured, const std::vector<double>& floor) {
   std::vector<double> ratios;
-  for (size_t i = 0; i < runs.measured.size() && i < runs.floor.size(); ++i)
-    ratios.push_back(runs.measured[i] / (runs.floor[i] > 0.001 ? runs.floor[i] : 0.001));
+  for (size_t i = 0; i < measured.size() && i < floor.size(); ++i)
+    ratios.push_back(measured[i] / (floor[i] > 0.001 ? floor[i] : 0.001));
+  return ratios;
+}
+
+double PrintRuns(const char* name, const Runs& runs) {
+  std::vector<double> ratios = Ratios(runs.measured, runs.floor);
   double ratio = Median(ratios);
   printf("%s: %.0fms %s, floor %.0fms %s, ratio %.2f %s\n", name, Median(runs.measured),
          Spread(runs.measured, "%.0f").c_str(), Median(runs.floor), Spread(runs.floor, "%.0f").c_str(),
          ratio, Spread(ratios, "%.2f").c_str());
+  if (!runs.withChecks.empty()) {
+    std::vector<double> checked = Ratios(runs.measured, runs.withChecks);
+    printf("  with %s: floor %.0fms %s, ratio %.2f %s\n", runs.checks, Median(runs.withChecks),
+           Spread(runs.withChecks, "%.0f").c_str(), Median(checked), Spread(checked, "%.2f").c_str());
+  }
   fflush(stdout);
   return ratio;
+}
+
+void ReadPlayerList(HWND player, const std::string& playlistFile) {
+  SendPlayerIpc(player, IPC_GETLISTLENGTH);
+  SendPlayerIpc(player, IPC_WRITEPLAYLIST);
+  HANDLE f = CreateFileA(playlistFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  std::vector<char> bytes(GetFileSize(f, nullptr) + 1);
+  DWORD got = 0;
+  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size() - 1), &got, nullptr);
+  CloseHandle(f);
 }
 
 }  // namespace bench
