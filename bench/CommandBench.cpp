@@ -226,6 +226,21 @@ TitlesCache* MakeBenchCache(const std::string& module, int songs) {
   return cache;
 }
 
+// One run of the floor of a command that rewrites the player's playlist
+// (the panel's songs handed over in one playlist file), then of the same
+// with the player's list read back before and after.
+void RewriteFloor(const MELVOXPanel& panel, const playerkit::PlayerProcess& player, Runs* runs) {
+  std::string bytes = PlaylistOf(PlayerNames(panel));
+  double f0 = Now();
+  HandPlaylist(player.Hwnd(), bytes, true);
+  double f1 = Now();
+  ReadPlayerList(player.Hwnd(), player.PlaylistPath());
+  ReadPlayerList(player.Hwnd(), player.PlaylistPath());
+  double f2 = Now();
+  runs->floor.push_back(f1 - f0);
+  runs->withChecks.push_back(f2 - f0);
+}
+
 void DropBenchCache(TitlesCache* cache) {
   TitlesCacheObject = nullptr;
   cache->Release();  // not saved
@@ -266,7 +281,6 @@ int CommandScenario(int songs) {
   MELVOXPanel* panel = new MELVOXPanel(OPEN_DISKMENU, 0);
   host.panel = panel;
   host.List();
-  HWND window = player.Hwnd();
   bool sound = panel->ItemsNumber == songs;
 
   // Del and F7 (its question answered yes) of the entry in the middle.
@@ -280,16 +294,8 @@ int CommandScenario(int songs) {
       panel->ProcessKey(removalKeys[k], 0);
       double t1 = Now();
       sound = sound && panel->ItemsNumber == before - 1;
-      std::string bytes = PlaylistOf(PlayerNames(*panel));
-      double f0 = Now();
-      HandPlaylist(window, bytes, true);
-      double f1 = Now();
-      ReadPlayerList(window, player.PlaylistPath());
-      ReadPlayerList(window, player.PlaylistPath());
-      double f2 = Now();
       removal[k].measured.push_back(t1 - t0);
-      removal[k].floor.push_back(f1 - f0);
-      removal[k].withChecks.push_back(f2 - f0);
+      RewriteFloor(*panel, player, &removal[k]);
     }
   }
 
@@ -304,16 +310,8 @@ int CommandScenario(int songs) {
     double t1 = Now();
     // The store now runs in the order the host shows.
     sound = sound && strcmp(panel->Items[0].FindData.cFileName, host.rows[1].FindData.cFileName) == 0;
-    std::string bytes = PlaylistOf(PlayerNames(*panel));
-    double f0 = Now();
-    HandPlaylist(window, bytes, true);
-    double f1 = Now();
-    ReadPlayerList(window, player.PlaylistPath());
-    ReadPlayerList(window, player.PlaylistPath());
-    double f2 = Now();
     reorder.measured.push_back(t1 - t0);
-    reorder.floor.push_back(f1 - f0);
-    reorder.withChecks.push_back(f2 - f0);
+    RewriteFloor(*panel, player, &reorder);
   }
 
   Runs save;

@@ -31,38 +31,48 @@ void FromWideFindData(const WIN32_FIND_DATAW& data, WIN32_FIND_DATAA* found) {
     found->cAlternateFileName[0] = '\0';
 }
 
-// Grows a malloc'd array to hold at least needed elements (geometrically);
-// false, with the array as it was, when memory is short.
+// A malloc'd array that grows geometrically, freed with its holder; Number
+// is the holder's count of the elements in use.
 template <typename T>
-bool Reserve(T** array, size_t* capacity, size_t needed) {
-  if (needed <= *capacity) return true;
-  size_t grown = *capacity < 64 ? 64 : *capacity;
-  while (grown < needed) grown *= 2;
-  if (grown > static_cast<size_t>(-1) / sizeof(T)) return false;
-  T* bigger = static_cast<T*>(realloc(*array, grown * sizeof(T)));
-  if (bigger == nullptr) return false;
-  *array = bigger;
-  *capacity = grown;
-  return true;
-}
+class GrowingArray {
+ public:
+  GrowingArray() = default;
+  ~GrowingArray() { free(data_); }
+  GrowingArray(const GrowingArray&) = delete;
+  GrowingArray& operator=(const GrowingArray&) = delete;
+
+  // Room for at least needed elements; false, with nothing changed, when
+  // memory is short.
+  bool Reserve(size_t needed) {
+    if (needed <= capacity_) return true;
+    size_t grown = capacity_ < 64 ? 64 : capacity_;
+    while (grown < needed) grown *= 2;
+    if (grown > static_cast<size_t>(-1) / sizeof(T)) return false;
+    T* bigger = static_cast<T*>(realloc(data_, grown * sizeof(T)));
+    if (bigger == nullptr) return false;
+    data_ = bigger;
+    capacity_ = grown;
+    return true;
+  }
+  T* Data() const { return data_; }
+  T& operator[](size_t i) const { return data_[i]; }
+
+  size_t Number = 0;
+
+ private:
+  T* data_ = nullptr;
+  size_t capacity_ = 0;
+};
 
 // The names of one folder, read whole; the blocks are kept for the next
 // folder.
 class FolderRead {
  public:
-  FolderRead() = default;
-  ~FolderRead() {
-    free(entries_);
-    free(names_);
-  }
-  FolderRead(const FolderRead&) = delete;
-  FolderRead& operator=(const FolderRead&) = delete;
-
   // Reads "<folder>\*"; false (nothing decided) when the read fails, stops
   // early, gives more than limit names or memory runs short.
   bool Read(const NameUnit* folder, size_t length, size_t limit) {
-    entriesNumber_ = 0;
-    namesNumber_ = 0;
+    entries_.Number = 0;
+    names_.Number = 0;
     wchar_t pattern[MAX_PATH];
     if (length + 3 > MAX_PATH) return false;
     memcpy(pattern, folder, length * sizeof(wchar_t));
@@ -72,23 +82,23 @@ class FolderRead {
     if (search == INVALID_HANDLE_VALUE) return false;
     bool whole = true;
     do {
-      if (entriesNumber_ >= limit ||
-          !Reserve(&entries_, &entriesCapacity_, entriesNumber_ + 1)) {
+      if (entries_.Number >= limit || !entries_.Reserve(entries_.Number + 1)) {
         whole = false;
         break;
       }
-      entries_[entriesNumber_++] = data;
+      entries_[entries_.Number++] = data;
     } while (FindNextFileW(search, &data));
     // Only a read that went to the end can say a name is not there.
     if (whole && GetLastError() != ERROR_NO_MORE_FILES) whole = false;
     FindClose(search);
-    if (!whole || !Reserve(&names_, &namesCapacity_, entriesNumber_ * 2)) return false;
-    for (size_t i = 0; i < entriesNumber_; ++i) {
-      names_[namesNumber_++] = {entries_[i].cFileName, wcslen(entries_[i].cFileName), i};
-      size_t shortLength = wcslen(entries_[i].cAlternateFileName);
-      if (shortLength > 0) names_[namesNumber_++] = {entries_[i].cAlternateFileName, shortLength, i};
+    if (!whole || !names_.Reserve(entries_.Number * 2)) return false;
+    for (size_t i = 0; i < entries_.Number; ++i) {
+      const WIN32_FIND_DATAW& entry = entries_[i];
+      names_[names_.Number++] = {entry.cFileName, wcslen(entry.cFileName), i};
+      size_t shortLength = wcslen(entry.cAlternateFileName);
+      if (shortLength > 0) names_[names_.Number++] = {entry.cAlternateFileName, shortLength, i};
     }
-    SortFolderNames(names_, namesNumber_);
+    SortFolderNames(names_.Data(), names_.Number);
     return true;
   }
 
@@ -96,68 +106,50 @@ class FolderRead {
   // FolderFound.
   FolderAnswer Find(const NameUnit* name, size_t length, const WIN32_FIND_DATAW** data) const {
     size_t entry = 0;
-    FolderAnswer answer = FindFolderName(names_, namesNumber_, name, length, &entry);
+    FolderAnswer answer = FindFolderName(names_.Data(), names_.Number, name, length, &entry);
     if (answer == FolderFound) *data = &entries_[entry];
     return answer;
   }
 
  private:
-  WIN32_FIND_DATAW* entries_ = nullptr;
-  size_t entriesNumber_ = 0;
-  size_t entriesCapacity_ = 0;
-  FolderName* names_ = nullptr;
-  size_t namesNumber_ = 0;
-  size_t namesCapacity_ = 0;
+  GrowingArray<WIN32_FIND_DATAW> entries_;
+  GrowingArray<FolderName> names_;
 };
 
 // The songs whose folder a read may decide: their wide paths in one block.
 class FolderSongs {
  public:
-  FolderSongs() = default;
-  ~FolderSongs() {
-    free(units_);
-    free(songs_);
-  }
-  FolderSongs(const FolderSongs&) = delete;
-  FolderSongs& operator=(const FolderSongs&) = delete;
-
   // Takes song when its ANSI name is one a folder read decides; false when
   // memory ran short.
   bool Add(size_t song, const char* ansiName) {
-    if (!Reserve(&units_, &unitsCapacity_, unitsNumber_ + MAX_PATH) ||
-        !Reserve(&songs_, &songsCapacity_, songsNumber_ + 1))
-      return false;
-    wchar_t* path = units_ + unitsNumber_;
+    if (!units_.Reserve(units_.Number + MAX_PATH) || !songs_.Reserve(songs_.Number + 1)) return false;
+    wchar_t* path = units_.Data() + units_.Number;
     int converted = MultiByteToWideChar(CP_ACP, 0, ansiName, -1, path, MAX_PATH);
     if (converted <= 1) return true;
     size_t length = static_cast<size_t>(converted) - 1;
     size_t folderLength = DecidableFolderLength(path, length);
     if (folderLength == 0) return true;
     // The path's place, until every path is in: the block may still move.
-    songs_[songsNumber_++] = {nullptr, length, folderLength, song};
-    unitsNumber_ += length;
+    songs_[songs_.Number++] = {nullptr, length, folderLength, song};
+    units_.Number += length;
     return true;
   }
 
   // The songs in folder order, paths in place.
   FolderSong* Sorted(size_t* number) {
     size_t at = 0;
-    for (size_t i = 0; i < songsNumber_; ++i) {
-      songs_[i].Path = units_ + at;
+    for (size_t i = 0; i < songs_.Number; ++i) {
+      songs_[i].Path = units_.Data() + at;
       at += songs_[i].Length;
     }
-    SortSongsByFolder(songs_, songsNumber_);
-    *number = songsNumber_;
-    return songs_;
+    SortSongsByFolder(songs_.Data(), songs_.Number);
+    *number = songs_.Number;
+    return songs_.Data();
   }
 
  private:
-  wchar_t* units_ = nullptr;
-  size_t unitsNumber_ = 0;
-  size_t unitsCapacity_ = 0;
-  FolderSong* songs_ = nullptr;
-  size_t songsNumber_ = 0;
-  size_t songsCapacity_ = 0;
+  GrowingArray<wchar_t> units_;
+  GrowingArray<FolderSong> songs_;
 };
 
 // The songs that folder reads decide are answered, and marked in answered;
