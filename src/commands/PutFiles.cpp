@@ -15,6 +15,7 @@
 #include "plugin/TextBuffer.h"
 
 #include <limits.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
