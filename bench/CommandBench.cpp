@@ -32,7 +32,9 @@
 #include <string.h>
 
 #include <algorithm>
+#include <cctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -64,13 +66,24 @@ struct BenchHost {
     for (int i = 0; i < count; ++i) rows.push_back(items[i]);
     Arrange();
   }
+  // By name, letter case ignored; each name lowered once and each row moved
+  // once, so the host's own sort weighs little in what the commands cost.
   void Arrange() {
     if (!sorted) return;
     bool back = reverse;
-    std::stable_sort(rows.begin() + 1, rows.end(), [back](const PluginPanelItem& a, const PluginPanelItem& b) {
-      int c = _stricmp(a.FindData.cFileName, b.FindData.cFileName);
-      return back ? c > 0 : c < 0;
+    std::vector<std::pair<std::string, size_t>> keys;
+    for (size_t i = 1; i < rows.size(); ++i) {
+      std::string key = rows[i].FindData.cFileName;
+      for (char& c : key) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+      keys.emplace_back(std::move(key), i);
+    }
+    std::stable_sort(keys.begin(), keys.end(), [back](const auto& a, const auto& b) {
+      return back ? a.first > b.first : a.first < b.first;
     });
+    std::vector<PluginPanelItem> arranged(1, rows[0]);
+    arranged.reserve(rows.size());
+    for (const auto& key : keys) arranged.push_back(rows[key.second]);
+    rows.swap(arranged);
   }
   void Report(PanelInfo* info) {
     memset(info, 0, sizeof *info);
