@@ -31,15 +31,15 @@ bool MELVOXPanel::ReachPlayer() {
 
 MELVOXPanel::PlayerCheck MELVOXPanel::CompareWithPlayer() {
   if (!ReachPlayer()) return PlayerUnknown;
-  LRESULT length = SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH);
+  int length = SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH);
   if (length != ItemsNumber) {
-    DebugLog << "\nMELVOXPanel::CompareWithPlayer: WinAMP holds " << static_cast<int>(length)
+    DebugLog << "\nMELVOXPanel::CompareWithPlayer: WinAMP holds " << length
              << " songs, the panel " << ItemsNumber << LogFlush;
     return PlayerHoldsOther;
   }
   // Same length is not the same list (another album, a sort or shuffle in
   // the player): the player's own file says which songs, in which order.
-  LRESULT position = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST);
+  int position = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST);
   ScopedFile file(CreateFileA(PlaylistPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   LARGE_INTEGER size = {};

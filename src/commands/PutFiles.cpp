@@ -75,7 +75,7 @@ static bool SendNewSongs(MELVOXPanel* panel, int from) {
     if (Opt.ReadID3Tag) MELVOXPanel::ReadTagColumns(entry);
   }
   if (!PlayerAnswers(panel->PlayerWindow)) return false;
-  panel->Song = static_cast<int>(SendPlayerIpc(panel->PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
+  panel->Song = SendPlayerIpc(panel->PlayerWindow, IPC_WRITEPLAYLIST) + 1;
   return true;
 }
 

@@ -91,9 +91,9 @@ void MELVOXPanel::RefreshInfoLines() {
     FormatPlayerVersion(PlayerVersion, version.Data, sizeof version.Data);
   }
 
-  LRESULT status = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
+  int status = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
   SetData(kInfoLineStatus, GetMsg(StatusMessage(status)));
-  int length = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH));
+  int length = SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH);
   InfoPanelLine& count = InfoLines[kInfoLineListLength];
   FormatText(count.Data, sizeof count.Data, "%i", length);
   if (length == 0) {
@@ -103,7 +103,7 @@ void MELVOXPanel::RefreshInfoLines() {
   }
 
   int previous = Song;
-  Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETLISTPOS)) + 1;
+  Song = SendPlayerIpc(PlayerWindow, IPC_GETLISTPOS) + 1;
   InfoPanelLine& position = InfoLines[kInfoLinePosition];
   FormatText(position.Data, sizeof position.Data, "%i", Song);
   // A Song outside the store names no entry.
@@ -119,10 +119,10 @@ void MELVOXPanel::RefreshInfoLines() {
     SetData(kInfoLineChannels, GetMsg(mono ? MInfoMono : MInfoStereo));
     InfoPanelLine& rate = InfoLines[kInfoLineSampleRate];
     FormatText(rate.Data, sizeof rate.Data, "%i kHz",
-               static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoSampleRate)));
+               SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoSampleRate));
     InfoPanelLine& bits = InfoLines[kInfoLineBitRate];
     FormatText(bits.Data, sizeof bits.Data, "%i kBps",
-               static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoBitRate)));
+               SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoBitRate));
   } else {
     SetData(kInfoLineChannels, kUnknown);
     SetData(kInfoLineSampleRate, "??? kHz");

@@ -91,7 +91,7 @@ bool WaitDialog() {
 }
 
 char* FormatPlayerSongLength(HWND window, char* buffer) {
-  int seconds = static_cast<int>(SendPlayerIpc(window, IPC_GETOUTPUTTIME, 1));
+  int seconds = SendPlayerIpc(window, IPC_GETOUTPUTTIME, 1);
   FormatLengthText(seconds, buffer, kSongLengthTextSize);
   return buffer;
 }
