@@ -59,7 +59,7 @@ const DialogItemTemplate kSaveItems[kSaveItemCount] = {
     {DI_CHECKBOX, 5, 10, 0, 0, 0, 0, 0, 0, MSaveRemember},
     {DI_TEXT, 5, 11, 0, 0, 0, 0, DIF_SEPARATOR | DIF_BOXCOLOR, 0, TemplateText(kNoText)},
     {DI_BUTTON, 0, 12, 0, 0, 0, 0, DIF_CENTERGROUP, 1, MOk},
-    {DI_BUTTON, 0, 12, 0, 0, 0, 0, DIF_CENTERGROUP, 0, MCancel},
+    {DI_BUTTON, 0, 12, 0, 0, 0, 0, DIF_CENTERGROUP, 0, MGiveUp},
 };
 
 // Texts kept one after another; an offset stays valid as the block grows.
