@@ -7,7 +7,6 @@
 #include "link/PlayState.h"
 #include "link/PlayerMessages.h"
 #include "link/PlayerVersion.h"
-#include "panel/PlaylistText.h"
 #include "panel/TitlesCache.h"
 #include "plugin/CallDepth.h"
 #include "plugin/DebugLog.h"
@@ -17,7 +16,6 @@
 #include "plugin/TextBuffer.h"
 #include "plugin/ViewModes.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -144,28 +142,12 @@ bool MELVOXPanel::TitleCurrentSong(LRESULT status) {
   }
   if (status != PLAYER_PLAYING) return false;
 
-  int captionLength = GetWindowTextLengthA(PlayerWindow);
-  if (captionLength <= 0) return false;
-  size_t captionSize = static_cast<size_t>(captionLength) + 2;
-  char* caption = static_cast<char*>(malloc(captionSize));
-  if (caption == nullptr) return false;
-  int got = GetWindowTextA(PlayerWindow, caption, static_cast<int>(captionSize));
-  size_t start = 0;
-  size_t titleLength = 0;
-  bool titled = false;
-  if (got > 0 && FindCaptionTitle(caption, static_cast<size_t>(got), kPlayingCaptionSuffix, &start,
-                                  &titleLength) == CaptionTitle) {
-    char* title = nullptr;
-    char* songLength = nullptr;
-    if (AllocCaptionTitle(caption, start, titleLength, &title, &songLength)) {
-      DebugLog << "\nMELVOXPanel::GetOpenPluginInfo: handle=" << AsHandle(this)
-               << "\nMELVOXPanel::GetOpenPluginInfo: Play file title: \"" << title << "\""
-               << LogFlush;
-      titled = KeepTitle(item, title, songLength);
-    }
-  }
-  free(caption);
-  return titled;
+  char* title = nullptr;
+  char* songLength = nullptr;
+  if (!AllocSongTitleFromCaption(Song, &title, &songLength)) return false;
+  DebugLog << "\nMELVOXPanel::GetOpenPluginInfo: handle=" << AsHandle(this)
+           << "\nMELVOXPanel::GetOpenPluginInfo: Play file title: \"" << title << "\"" << LogFlush;
+  return KeepTitle(item, title, songLength);
 }
 
 void MELVOXPanel::RequestPanelUpdate() {
