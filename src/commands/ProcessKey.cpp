@@ -144,10 +144,14 @@ int MELVOXPanel::PlayUnderCursor(int Key) {
     ReadTagColumns(entry);
     changed = changed || entry->CustomColumnNumber == 6;
   }
-  InfoRefresh = 1;
   // Listed again only when the entry shows more now; the selection stays
-  // the user's (the host keeps it by name, whatever the sort).
-  if (changed) HostControl(this, FCTL_UPDATEPANEL, KeepSelection());
+  // the user's (the host keeps it by name, whatever the sort). The listing
+  // asks for new information lines itself: asked for before it too, they
+  // would be fetched from the player twice.
+  if (changed)
+    HostControl(this, FCTL_UPDATEPANEL, KeepSelection());
+  else
+    InfoRefresh = 1;
   HostControl(this, FCTL_REDRAWPANEL, nullptr);
   RefreshPassiveInfo(this, false, false);
   DebugLog << "\nMELVOXPanel::ProcessKey: Key=VK_RETURN }" << LogFlush;

@@ -70,8 +70,9 @@ void MELVOXPanel::GetOpenPluginInfo(OpenPluginInfo* Info) {
     Info->KeyBar = &KeyBar;
   }
   // The host asks several times per redraw: without a refresh asked for,
-  // the player is not bothered at all.
-  if (InfoRefresh == 0) return;
+  // the player is not bothered at all; nor by the host's questions inside
+  // the update a refresh itself sent.
+  if (InfoRefresh == 0 || SendingTitleUpdate != 0) return;
   RefreshInfoLines();
 }
 
@@ -105,9 +106,8 @@ void MELVOXPanel::RefreshInfoLines() {
   InfoPanelLine& position = InfoLines[kInfoLinePosition];
   FormatText(position.Data, sizeof position.Data, "%i", Song);
   // A Song outside the store names no entry.
-  if (Song != previous && Song >= 1 && Song <= ItemsNumber && Items != nullptr) {
-    if (TitleCurrentSong(status)) RequestPanelUpdate();
-  }
+  bool titled = Song != previous && Song >= 1 && Song <= ItemsNumber && Items != nullptr &&
+                TitleCurrentSong(status);
   // The length always belongs to the song now playing, also right after a
   // change of song.
   FormatSongLength(InfoLines[kInfoLineSongLength].Data);
@@ -126,7 +126,10 @@ void MELVOXPanel::RefreshInfoLines() {
     SetData(kInfoLineSampleRate, "??? kHz");
     SetData(kInfoLineBitRate, "??? kBps");
   }
+  // Done before the update that shows the new title: the host asks for the
+  // description again inside it, and those calls must find nothing to do.
   InfoRefresh = 0;
+  if (titled) RequestPanelUpdate();
 }
 
 bool MELVOXPanel::TitleCurrentSong(LRESULT status) {
@@ -160,10 +163,19 @@ void MELVOXPanel::RequestPanelUpdate() {
     return;
   }
   UpdatePending = 0;
+  // The listing inside the update asks for new lines, as every listing
+  // does; but the lines are as fresh as this title, so only a listing with
+  // work of its own (a rebuild, or song files to check) keeps that request.
+  // One song change, one round of questions to the player.
+  int refresh = InfoRefresh;
+  bool listingWorks = ReloadFromPlayer != 0 || ItemsVerified == 0;
+  SendingTitleUpdate = 1;
   // This panel by its own handle: INVALID_HANDLE_VALUE would be the active
   // panel, which may be the other one. The update does not repaint.
   HostControl(this, FCTL_UPDATEPANEL, reinterpret_cast<void*>(1));
   HostControl(this, FCTL_REDRAWPANEL, nullptr);
+  SendingTitleUpdate = 0;
+  if (!listingWorks) InfoRefresh = refresh;
 }
 
 void MELVOXPanel::SendPendingUpdate() {

@@ -189,6 +189,9 @@ class MELVOXPanel {
   int ListedItems = 0;
   // 1 = a title update (list again, redraw) waits for a moment that may send it.
   int UpdatePending = 0;
+  // 1 while that update is being sent: the descriptions the host asks for
+  // inside it recompute nothing.
+  int SendingTitleUpdate = 0;
   // PanelClock() of the last recompute of the information lines.
   DWORD LastInfoRefresh = 0;
 
