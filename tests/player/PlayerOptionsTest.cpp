@@ -127,6 +127,8 @@ TEST_F(PlayerFixture, NumbersOffCaptionIsTheTitleAlone) {
     player.PlayFile(Song("x.y.mp3", 1, &tag));
     player.Command(WINAMP_BUTTON2);
     EXPECT_EQ("Mr. Dot - No. 5 - Winamp", player.Caption());
+    player.Command(WINAMP_BUTTON3);
+    EXPECT_EQ("Mr. Dot - No. 5 - Winamp [Paused]", player.Caption());
 }
 
 // The player's own file box keeps a command's sender waiting while the box

@@ -67,6 +67,19 @@ void WINAPI TestGetOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
   info->PanelTitle = " MELVOX ";
 }
 
+int WINAPI TestProcessKey(HANDLE panel, int key, unsigned int state) {
+  return static_cast<MELVOXPanel*>(panel)->ProcessKey(key, state);
+}
+farhost::Exports PanelExports() {
+  farhost::Exports exports;
+  exports.OpenPlugin = TestOpenPlugin;
+  exports.ClosePlugin = TestClosePlugin;
+  exports.GetFindData = TestGetFindData;
+  exports.GetOpenPluginInfo = TestGetOpenPluginInfo;
+  exports.ProcessKey = TestProcessKey;
+  return exports;
+}
+
 int CountPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
   int n = 0;
   for (const std::string& l : lines) n += l.compare(0, prefix.size(), prefix) == 0;
@@ -299,12 +312,7 @@ TEST_F(PanelPlayerTest, MissingSongsAreDroppedFromPanelAndPlayer) {
   player_.PlayFile(dir_.File("track*.mp3"));
   DeleteFileA(songs[0].c_str());
   DeleteFileA(songs[3].c_str());
-  farhost::Exports exports;
-  exports.OpenPlugin = TestOpenPlugin;
-  exports.ClosePlugin = TestClosePlugin;
-  exports.GetFindData = TestGetFindData;
-  exports.GetOpenPluginInfo = TestGetOpenPluginInfo;
-  host_->AttachPlugin(exports);
+  host_->AttachPlugin(PanelExports());
   farhost::PassivePanel info;
   info.kind = farhost::PassivePanel::Info;
   host_->SetPassivePanel(info);
@@ -352,12 +360,7 @@ TEST_F(PanelPlayerTest, SongsWhoseNamesTheConsoleCannotShowStay) {
                                     Song("\x8aum.mp3", 63), Song("last.mp3", 64)};
   OemFileApis oem;
   StartWith(songs);
-  farhost::Exports exports;
-  exports.OpenPlugin = TestOpenPlugin;
-  exports.ClosePlugin = TestClosePlugin;
-  exports.GetFindData = TestGetFindData;
-  exports.GetOpenPluginInfo = TestGetOpenPluginInfo;
-  host_->AttachPlugin(exports);
+  host_->AttachPlugin(PanelExports());
   ASSERT_TRUE(host_->OpenFromDisksMenu(0));
   ASSERT_NE(nullptr, OpenedPanel);
   std::string folder = dir_.Path() + "\\";
@@ -440,9 +443,6 @@ BOOL WINAPI ReplaceMovingOldAway(LPCSTR replaced, LPCSTR, LPCSTR backup, DWORD, 
   SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
   return FALSE;
 }
-int WINAPI TestProcessKey(HANDLE panel, int key, unsigned int state) {
-  return static_cast<MELVOXPanel*>(panel)->ProcessKey(key, state);
-}
 std::string Message(int id) { return "Message " + std::to_string(id); }
 int FilesIn(const std::string& folder) {
   WIN32_FIND_DATAA found;
@@ -465,13 +465,7 @@ TEST_F(PanelPlayerTest, SaveThatCannotReplaceKeepsAPlaylistUnderANameGiven) {
   std::string lists = dir_.MakeDir("lists");
   std::string target = lists + "\\vok.m3u";
   testkit::WriteText(target, "old\r\n");
-  farhost::Exports exports;
-  exports.OpenPlugin = TestOpenPlugin;
-  exports.ClosePlugin = TestClosePlugin;
-  exports.GetFindData = TestGetFindData;
-  exports.GetOpenPluginInfo = TestGetOpenPluginInfo;
-  exports.ProcessKey = TestProcessKey;
-  host_->AttachPlugin(exports);
+  host_->AttachPlugin(PanelExports());
   farhost::PassivePanel files;
   files.directory = lists;
   host_->SetPassivePanel(files);
