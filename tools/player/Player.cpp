@@ -137,7 +137,8 @@ void Player::RefreshCaption() {
     if (entries_.empty()) {
         caption_ = kEmptyCaption;
     } else {
-        caption_ = std::to_string(position_ + 1) + ". " + InfoAt(position_).title + " - Winamp";
+        caption_ = (numbered_ ? std::to_string(position_ + 1) + ". " : std::string()) + InfoAt(position_).title +
+                   " - Winamp";
         if (state_ == PlayState::Paused) caption_ += " [Paused]";
         if (state_ == PlayState::Stopped) caption_ += " [Stopped]";
     }

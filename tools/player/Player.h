@@ -26,7 +26,10 @@ enum class PlayState { Stopped, Playing, Paused };
 
 class Player {
 public:
-    explicit Player(bool noDotCaption = false) : noDotCaption_(noDotCaption) { RefreshCaption(); }
+    explicit Player(bool noDotCaption = false, bool numbered = true)
+        : noDotCaption_(noDotCaption), numbered_(numbered) {
+        RefreshCaption();
+    }
 
     void Append(const std::string& path);
     void Clear();
@@ -72,6 +75,7 @@ private:
     void RefreshCaption();
 
     bool noDotCaption_;
+    bool numbered_;
     std::vector<Entry> entries_;
     int position_ = 0;
     PlayState state_ = PlayState::Stopped;
