@@ -1,5 +1,5 @@
 # Cross toolchain for MinGW-w64. MELVOX_MINGW_ARCH selects i686 (the shipped
-# 32-bit plug-in) or x86_64 (the twin that the tests run under wine64).
+# 32-bit plug-in) or x86_64 (the plug-in for 64-bit hosts).
 # The posix-thread compilers are used because GoogleTest needs std::mutex.
 set(CMAKE_SYSTEM_NAME Windows)
 if(NOT MELVOX_MINGW_ARCH)

@@ -26,6 +26,19 @@ void CheckCaption(const char* caption, size_t size, size_t suffix) {
   FUZZ_CHECK(length == 0 ? from >= cut && start == cut : start == from && start + length == cut);
 }
 
+// The rule for a playing song's title: within the caption, before the
+// player's suffix, never empty.
+void CheckSongTitle(const char* caption, size_t size, int song) {
+  size_t start = 99;
+  size_t length = 99;
+  if (!FindSongCaptionTitle(caption, size, song, &start, &length)) {
+    FUZZ_CHECK(start == 0 && length == 0);
+    return;
+  }
+  FUZZ_CHECK(length > 0 && start <= size && length + 9 <= size - start);
+  FUZZ_CHECK(memcmp(caption + start + length, " - Winamp", 9) == 0);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -33,5 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckCaption(caption, size, kStoppedCaptionSuffix);
   CheckCaption(caption, size, kPlayingCaptionSuffix);
   CheckCaption(caption, size, 0);
+  CheckSongTitle(caption, size, size > 0 ? data[0] : 1);
   return 0;
 }

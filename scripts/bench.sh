@@ -24,6 +24,8 @@ set -euo pipefail
 build="${1:?usage: bench.sh BUILD}"
 here="$(cd "$(dirname "$0")" && pwd)"
 prefix="$build/wineprefix"
+. "$here/bitness.sh"
+echo "bench: $(build_name "$build")"
 
 cmake --build "$build" -j2 --target melvox_bench fakeamp >/dev/null
 bench="$build/bench/melvox_bench.exe"

@@ -15,7 +15,7 @@ sudo_cmd=""
 [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
 
 # Wine's 32-bit half runs the shipped 32-bit build's tests. It needs the i386
-# architecture; where dpkg cannot add it, the tests run the 64-bit twin.
+# architecture; where dpkg cannot add it, the tests run the 64-bit build only.
 i386_packages=()
 if dpkg --print-foreign-architectures 2>/dev/null | grep -qx i386 ||
    $sudo_cmd dpkg --add-architecture i386 >/dev/null 2>&1; then
@@ -41,7 +41,7 @@ if [ ${#absent[@]} -gt 0 ]; then
     "${absent[@]}" >/dev/null
 fi
 if [ ${#absent32[@]} -gt 0 ]; then
-  # Optional: without it the probe in `make test` picks the 64-bit twin.
+  # Optional: without it the probe in `make test` runs every suite on the 64-bit build.
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
-    "${absent32[@]}" >/dev/null 2>&1 || echo "setup: ${absent32[*]} could not be installed; the tests will run the 64-bit twin"
+    "${absent32[@]}" >/dev/null 2>&1 || echo "setup: ${absent32[*]} could not be installed; the tests will run the 64-bit build only"
 fi

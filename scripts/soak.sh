@@ -12,6 +12,8 @@ build="${1:?usage: soak.sh BUILD [CYCLES]}"
 cycles="${2:-1000}"
 here="$(cd "$(dirname "$0")" && pwd)"
 prefix="$build/wineprefix"
+. "$here/bitness.sh"
+echo "soak: $(build_name "$build")"
 
 cmake --build "$build" -j2 --target melvox_soak fakeamp >/dev/null
 

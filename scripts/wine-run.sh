@@ -7,7 +7,7 @@
 #
 # A 32-bit program (the shipped plug-in's build) runs with Wine's 32-bit
 # loader, which works only where the kernel executes 32-bit Linux binaries
-# (scripts/probe-wine32.sh finds out); a 64-bit one (the x86_64 twin) with
+# (scripts/probe-wine32.sh finds out); a 64-bit one (the x64 plug-in's build) with
 # wine64. The loader follows the program's PE header unless --arch says
 # otherwise. Both kinds share one 64-bit prefix and its wineserver. The prefix
 # gets the null graphics driver so windows work without a display, and its

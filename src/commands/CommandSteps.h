@@ -50,3 +50,8 @@ inline int ShowMessage(DWORD flags, const char* const* items, int itemsNumber, i
 }
 
 inline const void* AsHandle(const void* p) { return p; }
+
+// ReplaceFileA, by which Shift+F5 puts a written playlist in place of the
+// old one. Tests put a stand-in here for failures only Windows produces.
+extern BOOL(WINAPI* ReplacePlaylistFile)(LPCSTR replaced, LPCSTR replacement, LPCSTR backup,
+                                         DWORD flags, LPVOID exclude, LPVOID reserved);

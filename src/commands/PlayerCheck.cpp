@@ -45,20 +45,20 @@ bool MELVOXPanel::ReachPlayer() {
 
 MELVOXPanel::PlayerCheck MELVOXPanel::CompareWithPlayer() {
   if (!ReachPlayer()) return PlayerUnknown;
-  LRESULT length = 0;
+  int length = 0;
   return MatchPlayerList(0, 0, &length);
 }
 
-MELVOXPanel::PlayerCheck MELVOXPanel::MatchPlayerList(LRESULT held, int from, LRESULT* length) {
+MELVOXPanel::PlayerCheck MELVOXPanel::MatchPlayerList(int held, int from, int* length) {
   *length = SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH);
   if (*length != held + (ItemsNumber - from)) {
-    DebugLog << "\nMELVOXPanel::CompareWithPlayer: WinAMP holds " << static_cast<int>(*length)
-             << " songs, the panel " << ItemsNumber - from + static_cast<int>(held) << LogFlush;
+    DebugLog << "\nMELVOXPanel::CompareWithPlayer: WinAMP holds " << *length
+             << " songs, the panel " << ItemsNumber - from + held << LogFlush;
     return PlayerHoldsOther;
   }
   // Same length is not the same list (another album, a sort or shuffle in
   // the player): the player's own file says which songs, in which order.
-  LRESULT position = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST);
+  int position = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST);
   ScopedFile file;
   ScopedFileView view;
   if (!MapWholeFile(PlaylistPath, &file, &view)) {
@@ -69,7 +69,7 @@ MELVOXPanel::PlayerCheck MELVOXPanel::MatchPlayerList(LRESULT held, int from, LR
   PlaylistLines lines(view.Data(), view.Size());
   const unsigned char* line = nullptr;
   size_t lineLength = 0;
-  LRESULT listed = 0;
+  int listed = 0;
   int song = from;
   char name[MAX_PATH];
   while (lines.Next(&line, &lineLength)) {
@@ -92,11 +92,11 @@ MELVOXPanel::PlayerCheck MELVOXPanel::MatchPlayerList(LRESULT held, int from, LR
     ++song;
   }
   if (song != ItemsNumber) return PlayerHoldsOther;
-  Song = static_cast<int>(position) + 1;
+  Song = position + 1;
   return PlayerHoldsStore;
 }
 
-bool MELVOXPanel::ResendPlayerHead(LRESULT held) {
+bool MELVOXPanel::ResendPlayerHead(int held) {
   SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST);
   ScopedFile file;
   ScopedFileView view;
@@ -106,7 +106,7 @@ bool MELVOXPanel::ResendPlayerHead(LRESULT held) {
   const unsigned char* line = nullptr;
   size_t lineLength = 0;
   char path[MAX_PATH];
-  for (LRESULT sent = 0; sent < held && lines.Next(&line, &lineLength);) {
+  for (int sent = 0; sent < held && lines.Next(&line, &lineLength);) {
     size_t pathLength = 0;
     PlaylistLineKind kind = ClassifyPlaylistLine(line, lineLength, &pathLength);
     if (kind == PlaylistComment) continue;

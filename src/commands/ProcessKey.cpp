@@ -5,7 +5,6 @@
 
 #include "link/PlayState.h"
 #include "link/PlayerMessages.h"
-#include "panel/PlaylistText.h"
 #include "panel/TitlesCache.h"
 #include "plugin/DebugLog.h"
 #include "plugin/EntryPoints.h"
@@ -23,41 +22,8 @@ namespace {
 constexpr int kNoKey = 0x1001;
 // Del from the numeric keypad, as the 1.x host sends it under some consoles.
 constexpr int kNumpadDelete = 0x109;
-constexpr size_t kPositionTextSize = 16;
 
 const char* KeyName(int key) { return key == VK_F3 ? "VK_F3" : "VK_F4"; }
-
-// The title the player's caption gives song (1-based) right after it
-// started playing it: "<song>. <title> - Winamp". A caption of another song
-// (the player moved on, or numbers its caption otherwise) gives none, so no
-// title is filed under the wrong name. Malloc'd (OEM); null when none.
-char* AllocPlayingTitle(HWND player, int song) {
-  int length = GetWindowTextLengthA(player);
-  if (length <= static_cast<int>(kPlayingCaptionSuffix)) return nullptr;
-  size_t size = static_cast<size_t>(length) + 2;
-  char* caption = static_cast<char*>(malloc(size));
-  if (caption == nullptr) return nullptr;
-  int got = GetWindowTextA(player, caption, static_cast<int>(size));
-  char number[kPositionTextSize];
-  size_t numberLength = FormatText(number, sizeof number, "%d. ", song);
-  size_t start = 0;
-  size_t titleLength = 0;
-  char* title = nullptr;
-  if (got > 0 && static_cast<size_t>(got) > numberLength &&
-      memcmp(caption, number, numberLength) == 0 &&
-      FindCaptionTitle(caption, static_cast<size_t>(got), kPlayingCaptionSuffix, &start,
-                       &titleLength) == CaptionTitle &&
-      titleLength > 0) {
-    title = static_cast<char*>(malloc(titleLength + 1));
-    if (title != nullptr) {
-      memcpy(title, caption + start, titleLength);
-      title[titleLength] = '\0';
-      CharToOemA(title, title);
-    }
-  }
-  free(caption);
-  return title;
-}
 
 }  // namespace
 
@@ -166,24 +132,26 @@ int MELVOXPanel::PlayUnderCursor(int Key) {
 
   bool changed = false;
   if (entry->Description == nullptr || entry->Description[0] == '\0') {
-    char* title = AllocPlayingTitle(PlayerWindow, Song);
-    char* length = title != nullptr ? AllocSongLength() : nullptr;
-    if (length != nullptr) {
+    char* title = nullptr;
+    char* length = nullptr;
+    if (AllocSongTitleFromCaption(Song, &title, &length)) {
       DebugLog << "\nMELVOXPanel::ProcessKey: Play file title: \"" << title << "\", " << length
                << LogFlush;
       changed = KeepTitle(entry, title, length);
-    } else {
-      free(title);
     }
   }
   if (entry->CustomColumnNumber != 6 && Opt.ReadID3Tag) {
     ReadTagColumns(entry);
     changed = changed || entry->CustomColumnNumber == 6;
   }
-  InfoRefresh = 1;
   // Listed again only when the entry shows more now; the selection stays
-  // the user's (the host keeps it by name, whatever the sort).
-  if (changed) HostControl(this, FCTL_UPDATEPANEL, KeepSelection());
+  // the user's (the host keeps it by name, whatever the sort). The listing
+  // asks for new information lines itself: asked for before it too, they
+  // would be fetched from the player twice.
+  if (changed)
+    HostControl(this, FCTL_UPDATEPANEL, KeepSelection());
+  else
+    InfoRefresh = 1;
   HostControl(this, FCTL_REDRAWPANEL, nullptr);
   RefreshPassiveInfo(this, false, false);
   DebugLog << "\nMELVOXPanel::ProcessKey: Key=VK_RETURN }" << LogFlush;

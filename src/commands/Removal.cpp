@@ -49,11 +49,13 @@ int MELVOXPanel::RemoveSelected(int Key) {
     return 1;
   }
   MarkSelectedEntries(info);
-  // No file changed: the entries left stay verified and are renumbered
-  // here, so the listing below does not search every song file again.
   RemoveEmptyItems();
   for (int i = 0; i < ItemsNumber; ++i) Items[i].NumberOfLinks = static_cast<DWORD>(i + 1);
   bool sent = MakeWinAMPPlayList() != 0;
+  // The listing below checks the songs left: one deleted outside FAR since
+  // the last check leaves the panel and the player now. It runs after the
+  // rewrite, so it finds the player holding the store.
+  ItemsVerified = 0;
   HostControl(this, FCTL_UPDATEPANEL, nullptr);
   HostControl(this, FCTL_REDRAWPANEL, nullptr);
   RefreshPassiveInfo(this, true, true);
@@ -122,10 +124,15 @@ int MELVOXPanel::ReorderFromPanel() {
     PluginPanelItem spare;
     ApplyOrder(Items, sizeof(PluginPanelItem), entries, order, seen, &spare);
     for (size_t j = 0; j < entries; ++j) Items[j].NumberOfLinks = static_cast<DWORD>(j + 1);
+    InfoRefresh = 1;
+    // The player first, and the song files are checked by the listing
+    // after it, as after a removal: that listing drops a song deleted
+    // outside FAR only from a player that holds the store.
+    bool sent = MakeWinAMPPlayList() != 0;
+    ItemsVerified = 0;
     HostControl(this, FCTL_UPDATEPANEL, KeepSelection());
     HostControl(this, FCTL_REDRAWPANEL, nullptr);
-    InfoRefresh = 1;
-    if (MakeWinAMPPlayList() == 0) ReportPlaylistNotSent();
+    if (!sent) ReportPlaylistNotSent();
   }
   free(shown);
   free(order);

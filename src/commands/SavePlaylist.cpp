@@ -59,7 +59,7 @@ const DialogItemTemplate kSaveItems[kSaveItemCount] = {
     {DI_CHECKBOX, 5, 10, 0, 0, 0, 0, 0, 0, MSaveRemember},
     {DI_TEXT, 5, 11, 0, 0, 0, 0, DIF_SEPARATOR | DIF_BOXCOLOR, 0, TemplateText(kNoText)},
     {DI_BUTTON, 0, 12, 0, 0, 0, 0, DIF_CENTERGROUP, 1, MOk},
-    {DI_BUTTON, 0, 12, 0, 0, 0, 0, DIF_CENTERGROUP, 0, MCancel},
+    {DI_BUTTON, 0, 12, 0, 0, 0, 0, DIF_CENTERGROUP, 0, MGiveUp},
 };
 
 // Texts kept one after another; an offset stays valid as the block grows.
@@ -116,57 +116,119 @@ bool AllocFileBytes(const char* path, unsigned char** bytes, size_t* size) {
   return true;
 }
 
+// Writes bytes into the temporary file GetTempFileName made. 0, or the
+// system's error code.
+DWORD WriteTemporaryFile(const char* temporary, const unsigned char* bytes, size_t size) {
+  ScopedFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsOpen()) return GetLastError();
+  for (size_t done = 0; done < size;) {
+    DWORD chunk = size - done < kWriteChunk ? static_cast<DWORD>(size - done) : kWriteChunk;
+    DWORD put = 0;
+    if (!WriteFile(file.Get(), bytes + done, chunk, &put, nullptr) || put != chunk) {
+      DWORD error = GetLastError();
+      return error != 0 ? error : ERROR_WRITE_FAULT;
+    }
+    done += put;
+  }
+  return 0;
+}
+
+bool IsFile(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Where a save that failed left the playlists when neither is under the
+// playlist's own name any more: the earlier content, and the new.
+struct KeptPlaylists {
+  char Old[MAX_PATH];
+  char New[MAX_PATH];
+};
+
 // Writes the whole new content of path: into a temporary file beside it,
 // which takes the file's place only once it is complete, so a write that
 // fails (a full disk, a lost share) leaves the old playlist as it was. The
-// file keeps its attributes. 0, or the system's error code.
+// file keeps its attributes. 0, or the system's error code; then the old
+// playlist is at path, unless kept names where both are (never neither).
 DWORD WritePlaylistFile(const char* path, const unsigned char* bytes, size_t size, bool existed,
-                        DWORD attributes) {
+                        DWORD attributes, KeptPlaylists* kept) {
+  kept->Old[0] = '\0';
+  kept->New[0] = '\0';
   char folder[MAX_PATH];
   CopyText(folder, sizeof folder, path);
   *NameAfterPath(folder) = '\0';
   if (folder[0] == '\0') CopyText(folder, sizeof folder, ".");
   char temporary[MAX_PATH];
   if (GetTempFileNameA(folder, "mvx", 0, temporary) == 0) return GetLastError();
-  DWORD error = 0;
-  {
-    ScopedFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) error = GetLastError();
-    for (size_t done = 0; error == 0 && done < size;) {
-      DWORD chunk = size - done < kWriteChunk ? static_cast<DWORD>(size - done) : kWriteChunk;
-      DWORD put = 0;
-      if (!WriteFile(file.Get(), bytes + done, chunk, &put, nullptr) || put != chunk) {
-        error = GetLastError();
-        if (error == 0) error = ERROR_WRITE_FAULT;
-      }
-      done += put;
-    }
+  DWORD error = WriteTemporaryFile(temporary, bytes, size);
+  if (error == 0 && !existed && !MoveFileA(temporary, path)) error = GetLastError();
+  if (error != 0 || !existed) {
+    if (error != 0) DeleteFileA(temporary);
+    return error;
   }
-  if (error == 0) {
-    BOOL placed = FALSE;
-    if (existed) {
-      placed = ReplaceFileA(path, temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                            nullptr) ||
-               MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
-      if (placed) SetFileAttributesA(path, attributes);
-    } else {
-      placed = MoveFileA(temporary, path);
-    }
-    if (!placed) error = GetLastError();
+
+  // Windows may move the old file away and then fail to move the new one
+  // in (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2); the old one is then under the
+  // backup name, so there must be one, in the same folder, of our making.
+  char backup[MAX_PATH];
+  if (GetTempFileNameA(folder, "mvb", 0, backup) == 0) {
+    error = GetLastError();
+    DeleteFileA(temporary);
+    return error;
   }
-  if (error != 0) DeleteFileA(temporary);
+  if (ReplacePlaylistFile(path, temporary, backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                          nullptr)) {
+    if (!DeleteFileA(backup))
+      DebugLog << "\nMELVOXPanel::ProcessKey: Can't remove " << backup << LogFlush;
+    SetFileAttributesA(path, attributes);
+    return 0;
+  }
+  error = GetLastError();
+  if (IsFile(path)) {
+    // The old playlist is where it was. A plain rename over it still does
+    // where the file system cannot replace.
+    bool placed = MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING) != 0;
+    if (placed)
+      SetFileAttributesA(path, attributes);
+    else
+      DeleteFileA(temporary);
+    DeleteFileA(backup);
+    return placed ? 0 : error;
+  }
+  // Moved away: put back, or else the new one in its place. When neither
+  // moves, both stay where they are, and the user is told where.
+  if (MoveFileA(backup, path)) {
+    DeleteFileA(temporary);
+    return error;
+  }
+  if (MoveFileA(temporary, path)) {
+    DeleteFileA(backup);
+    SetFileAttributesA(path, attributes);
+    return 0;
+  }
+  CopyText(kept->Old, sizeof kept->Old, backup);
+  CopyText(kept->New, sizeof kept->New, temporary);
   return error;
 }
 
-void ReportNotWritten(const char* path) {
-  const char* items[] = {GetMsg(MSaveTitle), GetMsg(MFileNotWritten), path, GetMsg(MOk)};
-  ShowMessage(FMSG_WARNING, items, 4, 1);
+void ReportNotWritten(const char* path, const KeptPlaylists& kept) {
+  if (kept.Old[0] == '\0') {
+    const char* items[] = {GetMsg(MSaveTitle), GetMsg(MFileNotWritten), path, GetMsg(MOk)};
+    ShowMessage(FMSG_WARNING, items, 4, 1);
+    return;
+  }
+  const char* items[] = {GetMsg(MSaveTitle),   GetMsg(MFileNotWritten), path,
+                         GetMsg(MSaveOldKept), kept.Old,                GetMsg(MSaveNewKept),
+                         kept.New,             GetMsg(MOk)};
+  ShowMessage(FMSG_WARNING, items, 8, 1);
 }
 
 int DialogCheck(const FarDialogItem& item) { return item.Selected != 0 ? 1 : 0; }
 
 }  // namespace
+
+BOOL(WINAPI* ReplacePlaylistFile)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) = ReplaceFileA;
 
 int MELVOXPanel::SavePlaylist() {
   if (ItemsNumber == 0 || Items == nullptr || StartCount != 1) return 1;
@@ -277,15 +339,19 @@ int MELVOXPanel::SavePlaylist() {
     if (!go) DebugLog << "\nMELVOXPanel::ProcessKey: not replaced }" << LogFlush;
   }
   DWORD error = 0;
+  KeptPlaylists kept;
+  kept.Old[0] = '\0';
   if (go) {
     ScopedWaitMessage wait(MWaitSavingPlaylist);
-    error = WritePlaylistFile(path, result.Bytes, result.Size, request.Existed, attributes);
+    error = WritePlaylistFile(path, result.Bytes, result.Size, request.Existed, attributes, &kept);
   }
   free(result.Bytes);
   if (!composed || error != 0) {
-    DebugLog << "\nMELVOXPanel::ProcessKey: Can't write " << path << ", error code=" << error
-             << " }" << LogFlush;
-    ReportNotWritten(path);
+    DebugLog << "\nMELVOXPanel::ProcessKey: Can't write " << path << ", error code=" << error;
+    if (kept.Old[0] != '\0')
+      DebugLog << "\nMELVOXPanel::ProcessKey: kept as " << kept.Old << " and " << kept.New;
+    DebugLog << " }" << LogFlush;
+    ReportNotWritten(path, kept);
     return 1;
   }
   if (!go) return 1;

@@ -157,7 +157,7 @@ bool MELVOXPanel::HandSongsToPlayer(int from, bool rewrite) {
   TemporaryPlaylist playlist;
   bool written = PlayerWindow != nullptr && from < ItemsNumber && Items != nullptr &&
                  playlist.Write(*this, from);
-  LRESULT held = 0;
+  int held = 0;
   if (rewrite)
     SendPlayerIpc(PlayerWindow, IPC_DELETE);
   else if (written)
@@ -166,12 +166,12 @@ bool MELVOXPanel::HandSongsToPlayer(int from, bool rewrite) {
     SendPlayerPlayFile(PlayerWindow, playlist.AnsiPath());
     playlist.Remove();
     if (!PlayerAnswers(PlayerWindow)) return false;
-    LRESULT length = 0;
+    int length = 0;
     PlayerCheck check = MatchPlayerList(held, from, &length);
     if (check == PlayerHoldsStore) return true;
     if (check == PlayerUnknown) {
       // Its count is right, its file unreadable: taken as the count says.
-      Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
+      Song = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST) + 1;
       return true;
     }
     DebugLog << "\nMELVOXPanel::HandSongsToPlayer: WinAMP did not take the playlist file as it "
@@ -194,8 +194,8 @@ bool MELVOXPanel::HandSongsToPlayer(int from, bool rewrite) {
   // A player that ended on the way holds none or part of the songs: its
   // own count says whether it took every one of a rewrite.
   if (!PlayerAnswers(PlayerWindow) ||
-      (rewrite && SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH) != static_cast<LRESULT>(ItemsNumber)))
+      (rewrite && SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH) != ItemsNumber))
     return false;
-  Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
+  Song = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST) + 1;
   return true;
 }

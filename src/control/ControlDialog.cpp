@@ -101,7 +101,7 @@ void ReadSongLine(HWND player, long state, char* line, size_t size) {
 // playlist file the player writes (comment lines are not songs).
 void EditCurrentSongTag(MELVOXPanel* panel) {
   if (!panel->LoadWinAMP()) return;
-  panel->Song = static_cast<int>(SendPlayerIpc(panel->PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
+  panel->Song = SendPlayerIpc(panel->PlayerWindow, IPC_WRITEPLAYLIST) + 1;
   DebugLog << "\nMELVOXPanel::MELVOXcontrol: Get current song information, curent song="
            << panel->Song << LogFlush;
   panel->WaitForPlayer();
@@ -151,11 +151,11 @@ void MELVOXPanel::MELVOXcontrol() {
     // A player that is gone (or, never to be started, was never there) ends
     // the dialog; a restarted one is found under its new window.
     if (!LoadWinAMP() || (!IsWindow(PlayerWindow) && !FindPlayer())) return;
-    LRESULT state = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
+    int state = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
     bool stopped = state == 0;
     if (stopped) {
       // Stepping onto the current song makes a stopped player's caption name it.
-      LRESULT position = SendPlayerIpc(PlayerWindow, IPC_GETLISTPOS);
+      int position = SendPlayerIpc(PlayerWindow, IPC_GETLISTPOS);
       if (position != 0) {
         SendPlayerIpc(PlayerWindow, IPC_SETPLAYLISTPOS, static_cast<WPARAM>(position - 1));
         SendPlayerCommand(PlayerWindow, WINAMP_BUTTON5);

@@ -7,7 +7,6 @@
 #include "link/PlayState.h"
 #include "link/PlayerMessages.h"
 #include "link/PlayerVersion.h"
-#include "panel/PlaylistText.h"
 #include "panel/TitlesCache.h"
 #include "plugin/CallDepth.h"
 #include "plugin/DebugLog.h"
@@ -17,7 +16,6 @@
 #include "plugin/TextBuffer.h"
 #include "plugin/ViewModes.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -72,8 +70,9 @@ void MELVOXPanel::GetOpenPluginInfo(OpenPluginInfo* Info) {
     Info->KeyBar = &KeyBar;
   }
   // The host asks several times per redraw: without a refresh asked for,
-  // the player is not bothered at all.
-  if (InfoRefresh == 0) return;
+  // the player is not bothered at all; nor by the host's questions inside
+  // the update a refresh itself sent.
+  if (InfoRefresh == 0 || SendingTitleUpdate != 0) return;
   RefreshInfoLines();
 }
 
@@ -91,9 +90,9 @@ void MELVOXPanel::RefreshInfoLines() {
     FormatPlayerVersion(PlayerVersion, version.Data, sizeof version.Data);
   }
 
-  LRESULT status = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
+  int status = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
   SetData(kInfoLineStatus, GetMsg(StatusMessage(status)));
-  int length = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH));
+  int length = SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH);
   InfoPanelLine& count = InfoLines[kInfoLineListLength];
   FormatText(count.Data, sizeof count.Data, "%i", length);
   if (length == 0) {
@@ -103,13 +102,12 @@ void MELVOXPanel::RefreshInfoLines() {
   }
 
   int previous = Song;
-  Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETLISTPOS)) + 1;
+  Song = SendPlayerIpc(PlayerWindow, IPC_GETLISTPOS) + 1;
   InfoPanelLine& position = InfoLines[kInfoLinePosition];
   FormatText(position.Data, sizeof position.Data, "%i", Song);
   // A Song outside the store names no entry.
-  if (Song != previous && Song >= 1 && Song <= ItemsNumber && Items != nullptr) {
-    if (TitleCurrentSong(status)) RequestPanelUpdate();
-  }
+  bool titled = Song != previous && Song >= 1 && Song <= ItemsNumber && Items != nullptr &&
+                TitleCurrentSong(status);
   // The length always belongs to the song now playing, also right after a
   // change of song.
   FormatSongLength(InfoLines[kInfoLineSongLength].Data);
@@ -119,16 +117,19 @@ void MELVOXPanel::RefreshInfoLines() {
     SetData(kInfoLineChannels, GetMsg(mono ? MInfoMono : MInfoStereo));
     InfoPanelLine& rate = InfoLines[kInfoLineSampleRate];
     FormatText(rate.Data, sizeof rate.Data, "%i kHz",
-               static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoSampleRate)));
+               SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoSampleRate));
     InfoPanelLine& bits = InfoLines[kInfoLineBitRate];
     FormatText(bits.Data, sizeof bits.Data, "%i kBps",
-               static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoBitRate)));
+               SendPlayerIpc(PlayerWindow, IPC_GETINFO, kInfoBitRate));
   } else {
     SetData(kInfoLineChannels, kUnknown);
     SetData(kInfoLineSampleRate, "??? kHz");
     SetData(kInfoLineBitRate, "??? kBps");
   }
+  // Done before the update that shows the new title: the host asks for the
+  // description again inside it, and those calls must find nothing to do.
   InfoRefresh = 0;
+  if (titled) RequestPanelUpdate();
 }
 
 bool MELVOXPanel::TitleCurrentSong(LRESULT status) {
@@ -144,28 +145,12 @@ bool MELVOXPanel::TitleCurrentSong(LRESULT status) {
   }
   if (status != PLAYER_PLAYING) return false;
 
-  int captionLength = GetWindowTextLengthA(PlayerWindow);
-  if (captionLength <= 0) return false;
-  size_t captionSize = static_cast<size_t>(captionLength) + 2;
-  char* caption = static_cast<char*>(malloc(captionSize));
-  if (caption == nullptr) return false;
-  int got = GetWindowTextA(PlayerWindow, caption, static_cast<int>(captionSize));
-  size_t start = 0;
-  size_t titleLength = 0;
-  bool titled = false;
-  if (got > 0 && FindCaptionTitle(caption, static_cast<size_t>(got), kPlayingCaptionSuffix, &start,
-                                  &titleLength) == CaptionTitle) {
-    char* title = nullptr;
-    char* songLength = nullptr;
-    if (AllocCaptionTitle(caption, start, titleLength, &title, &songLength)) {
-      DebugLog << "\nMELVOXPanel::GetOpenPluginInfo: handle=" << AsHandle(this)
-               << "\nMELVOXPanel::GetOpenPluginInfo: Play file title: \"" << title << "\""
-               << LogFlush;
-      titled = KeepTitle(item, title, songLength);
-    }
-  }
-  free(caption);
-  return titled;
+  char* title = nullptr;
+  char* songLength = nullptr;
+  if (!AllocSongTitleFromCaption(Song, &title, &songLength)) return false;
+  DebugLog << "\nMELVOXPanel::GetOpenPluginInfo: handle=" << AsHandle(this)
+           << "\nMELVOXPanel::GetOpenPluginInfo: Play file title: \"" << title << "\"" << LogFlush;
+  return KeepTitle(item, title, songLength);
 }
 
 void MELVOXPanel::RequestPanelUpdate() {
@@ -178,10 +163,19 @@ void MELVOXPanel::RequestPanelUpdate() {
     return;
   }
   UpdatePending = 0;
+  // The listing inside the update asks for new lines, as every listing
+  // does; but the lines are as fresh as this title, so only a listing with
+  // work of its own (a rebuild, or song files to check) keeps that request.
+  // One song change, one round of questions to the player.
+  int refresh = InfoRefresh;
+  bool listingWorks = ReloadFromPlayer != 0 || ItemsVerified == 0;
+  SendingTitleUpdate = 1;
   // This panel by its own handle: INVALID_HANDLE_VALUE would be the active
   // panel, which may be the other one. The update does not repaint.
   HostControl(this, FCTL_UPDATEPANEL, reinterpret_cast<void*>(1));
   HostControl(this, FCTL_REDRAWPANEL, nullptr);
+  SendingTitleUpdate = 0;
+  if (!listingWorks) InfoRefresh = refresh;
 }
 
 void MELVOXPanel::SendPendingUpdate() {

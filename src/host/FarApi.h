@@ -1,11 +1,16 @@
 // Declarations of the host's 1.x plug-in interface: records, constants and
 // service signatures, written for this plug-in from the published layout.
 //
-// Every record is packed to 2 bytes, as the host expects. The sizes asserted
-// at the end are those of the 32-bit host, which the shipped DLL and, where
-// the machine runs 32-bit programs, the tests under wine32 are built for; the
-// 64-bit twin that the tests fall back to under wine64 elsewhere has wider
-// pointers and so other sizes.
+// Two ABIs, one declaration each record:
+// - 32-bit hosts pack every record to 2 bytes (the panel's file record is
+//   318 bytes, not WIN32_FIND_DATAA's 320).
+// - 64-bit hosts keep the compiler's natural alignment; the fields that
+//   carry a number or a pointer (ModuleNumber, UserData, the Reserved words
+//   of the panel item, PanelInfo and PluginStartupInfo, the dialog item's
+//   union) are pointer-sized there.
+// The sizes and offsets asserted at the end are each host's own; a record
+// laid out otherwise would have the host read every field after the first
+// difference at the wrong place.
 #pragma once
 
 #include <windows.h>
@@ -13,11 +18,14 @@
 #include <stddef.h>
 #include <string.h>
 
+#if !defined(_WIN64)
 #pragma pack(push, 2)
+#endif
 
 // --- Panel items ------------------------------------------------------------
 
-// WIN32_FIND_DATAA's field list packed to 2 bytes (318 bytes, not 320).
+// WIN32_FIND_DATAA's field list: packed to 2 bytes in 32-bit hosts (318
+// bytes), naturally aligned (320, WIN32_FIND_DATAA itself) in 64-bit ones.
 struct FarFindData {
   DWORD dwFileAttributes;
   FILETIME ftCreationTime;
@@ -41,9 +49,9 @@ struct PluginPanelItem {
   char* Owner;
   char** CustomColumnData;
   int CustomColumnNumber;
-  DWORD UserData;
+  DWORD_PTR UserData;
   DWORD CRC32;
-  DWORD Reserved[2];
+  DWORD_PTR Reserved[2];
 };
 
 enum : DWORD {
@@ -99,6 +107,7 @@ struct FarDialogItem {
   int X1, Y1, X2, Y2;
   int Focus;
   union {
+    DWORD_PTR Reserved;  // the union's full width, for clearing it
     int Selected;
     const char* History;
     const char* Mask;
@@ -256,7 +265,7 @@ struct PanelInfo {
   int ShortNames;
   int SortMode;
   DWORD Flags;
-  DWORD Reserved;
+  DWORD_PTR Reserved;
 };
 
 struct PanelRedrawInfo {
@@ -359,29 +368,169 @@ struct PluginStartupInfo {
   FARAPIUNUSED DialogEx;
   FARAPIUNUSED SendDlgMessage;
   FARAPIUNUSED DefDlgProc;
-  DWORD Reserved;
+  DWORD_PTR Reserved;
   FARAPIUNUSED ViewerControl;
 };
 
+#if !defined(_WIN64)
 #pragma pack(pop)
+#endif
 
-// The host's 32-bit record sizes. The 64-bit test twin checks only the
-// pointer-free records.
-static_assert(sizeof(FarFindData) == 318, "FindData is 318 bytes");
+// Records this plug-in fills for the host are the 1.70 forms (PluginInfo
+// without its trailing Reserved, OpenPluginInfo without the reserved
+// pointer and with four key bar groups); StructSize tells the host so.
+
+#define FARAPI_AT(Record, Field, Offset) \
+  static_assert(offsetof(Record, Field) == (Offset), #Record "." #Field " offset")
+
 static_assert(sizeof(InfoPanelLine) == 164, "InfoPanelLine is 164 bytes");
+FARAPI_AT(InfoPanelLine, Data, 80);
+FARAPI_AT(InfoPanelLine, Separator, 160);
 static_assert(sizeof(PanelRedrawInfo) == 8, "PanelRedrawInfo is 8 bytes");
 static_assert(sizeof(FarMenuItem) == 140, "FarMenuItem is 140 bytes");
-#if defined(_WIN32) && !defined(_WIN64)
+FARAPI_AT(FarMenuItem, Selected, 128);
+FARAPI_AT(FarMenuItem, Separator, 136);
+
+#if defined(_WIN64)
+static_assert(sizeof(FarFindData) == 320, "FindData is 320 bytes");
+static_assert(sizeof(FarFindData) == sizeof(WIN32_FIND_DATAA), "FindData is WIN32_FIND_DATAA");
+FARAPI_AT(FarFindData, cFileName, 44);
+FARAPI_AT(FarFindData, cAlternateFileName, 304);
+static_assert(sizeof(PluginPanelItem) == 400, "PluginPanelItem is 400 bytes");
+FARAPI_AT(PluginPanelItem, PackSizeHigh, 320);
+FARAPI_AT(PluginPanelItem, PackSize, 324);
+FARAPI_AT(PluginPanelItem, Flags, 328);
+FARAPI_AT(PluginPanelItem, NumberOfLinks, 332);
+FARAPI_AT(PluginPanelItem, Description, 336);
+FARAPI_AT(PluginPanelItem, Owner, 344);
+FARAPI_AT(PluginPanelItem, CustomColumnData, 352);
+FARAPI_AT(PluginPanelItem, CustomColumnNumber, 360);
+FARAPI_AT(PluginPanelItem, UserData, 368);
+FARAPI_AT(PluginPanelItem, CRC32, 376);
+FARAPI_AT(PluginPanelItem, Reserved, 384);
+static_assert(sizeof(PluginStartupInfo) == 480, "PluginStartupInfo is 480 bytes");
+FARAPI_AT(PluginStartupInfo, ModuleName, 4);
+FARAPI_AT(PluginStartupInfo, ModuleNumber, 264);
+FARAPI_AT(PluginStartupInfo, RootKey, 272);
+FARAPI_AT(PluginStartupInfo, Menu, 280);
+FARAPI_AT(PluginStartupInfo, Dialog, 288);
+FARAPI_AT(PluginStartupInfo, Message, 296);
+FARAPI_AT(PluginStartupInfo, GetMsg, 304);
+FARAPI_AT(PluginStartupInfo, Control, 312);
+FARAPI_AT(PluginStartupInfo, SaveScreen, 320);
+FARAPI_AT(PluginStartupInfo, RestoreScreen, 328);
+FARAPI_AT(PluginStartupInfo, GetDirList, 336);
+FARAPI_AT(PluginStartupInfo, FreeDirList, 352);
+FARAPI_AT(PluginStartupInfo, FSF, 408);
+FARAPI_AT(PluginStartupInfo, Reserved, 464);
+FARAPI_AT(PluginStartupInfo, ViewerControl, 472);
+static_assert(sizeof(PluginInfo) == 72, "PluginInfo (1.70 form) is 72 bytes");
+FARAPI_AT(PluginInfo, Flags, 4);
+FARAPI_AT(PluginInfo, DiskMenuStrings, 8);
+FARAPI_AT(PluginInfo, DiskMenuNumbers, 16);
+FARAPI_AT(PluginInfo, DiskMenuStringsNumber, 24);
+FARAPI_AT(PluginInfo, PluginMenuStrings, 32);
+FARAPI_AT(PluginInfo, PluginMenuStringsNumber, 40);
+FARAPI_AT(PluginInfo, PluginConfigStrings, 48);
+FARAPI_AT(PluginInfo, PluginConfigStringsNumber, 56);
+FARAPI_AT(PluginInfo, CommandPrefix, 64);
+static_assert(sizeof(OpenPluginInfo) == 112, "OpenPluginInfo (1.70 form) is 112 bytes");
+FARAPI_AT(OpenPluginInfo, Flags, 4);
+FARAPI_AT(OpenPluginInfo, HostFile, 8);
+FARAPI_AT(OpenPluginInfo, CurDir, 16);
+FARAPI_AT(OpenPluginInfo, Format, 24);
+FARAPI_AT(OpenPluginInfo, PanelTitle, 32);
+FARAPI_AT(OpenPluginInfo, InfoLines, 40);
+FARAPI_AT(OpenPluginInfo, InfoLinesNumber, 48);
+FARAPI_AT(OpenPluginInfo, DescrFiles, 56);
+FARAPI_AT(OpenPluginInfo, DescrFilesNumber, 64);
+FARAPI_AT(OpenPluginInfo, PanelModesArray, 72);
+FARAPI_AT(OpenPluginInfo, PanelModesNumber, 80);
+FARAPI_AT(OpenPluginInfo, StartPanelMode, 84);
+FARAPI_AT(OpenPluginInfo, StartSortMode, 88);
+FARAPI_AT(OpenPluginInfo, StartSortOrder, 92);
+FARAPI_AT(OpenPluginInfo, KeyBar, 96);
+FARAPI_AT(OpenPluginInfo, ShortcutData, 104);
+static_assert(sizeof(PanelInfo) == 512, "PanelInfo is 512 bytes");
+FARAPI_AT(PanelInfo, PanelRect, 8);
+FARAPI_AT(PanelInfo, PanelItems, 24);
+FARAPI_AT(PanelInfo, ItemsNumber, 32);
+FARAPI_AT(PanelInfo, SelectedItems, 40);
+FARAPI_AT(PanelInfo, SelectedItemsNumber, 48);
+FARAPI_AT(PanelInfo, CurrentItem, 52);
+FARAPI_AT(PanelInfo, TopPanelItem, 56);
+FARAPI_AT(PanelInfo, Visible, 60);
+FARAPI_AT(PanelInfo, Focus, 64);
+FARAPI_AT(PanelInfo, ViewMode, 68);
+FARAPI_AT(PanelInfo, ColumnTypes, 72);
+FARAPI_AT(PanelInfo, ColumnWidths, 152);
+FARAPI_AT(PanelInfo, CurDir, 232);
+FARAPI_AT(PanelInfo, ShortNames, 492);
+FARAPI_AT(PanelInfo, SortMode, 496);
+FARAPI_AT(PanelInfo, Flags, 500);
+FARAPI_AT(PanelInfo, Reserved, 504);
+static_assert(sizeof(PanelMode) == 64, "PanelMode is 64 bytes");
+FARAPI_AT(PanelMode, ColumnWidths, 8);
+FARAPI_AT(PanelMode, ColumnTitles, 16);
+FARAPI_AT(PanelMode, FullScreen, 24);
+FARAPI_AT(PanelMode, DetailedStatus, 28);
+FARAPI_AT(PanelMode, AlignExtensions, 32);
+FARAPI_AT(PanelMode, CaseConversion, 36);
+FARAPI_AT(PanelMode, StatusColumnTypes, 40);
+FARAPI_AT(PanelMode, StatusColumnWidths, 48);
+FARAPI_AT(PanelMode, Reserved, 56);
+static_assert(sizeof(KeyBarTitles) == 384, "KeyBarTitles (four groups) is 384 bytes");
+FARAPI_AT(KeyBarTitles, CtrlTitles, 96);
+FARAPI_AT(KeyBarTitles, AltTitles, 192);
+FARAPI_AT(KeyBarTitles, ShiftTitles, 288);
+static_assert(sizeof(FarDialogItem) == 552, "FarDialogItem is 552 bytes");
+FARAPI_AT(FarDialogItem, Focus, 20);
+FARAPI_AT(FarDialogItem, Selected, 24);
+FARAPI_AT(FarDialogItem, History, 24);
+FARAPI_AT(FarDialogItem, Flags, 32);
+FARAPI_AT(FarDialogItem, DefaultButton, 36);
+FARAPI_AT(FarDialogItem, Data, 40);
+#else
+static_assert(sizeof(FarFindData) == 318, "FindData is 318 bytes");
+FARAPI_AT(FarFindData, cFileName, 44);
+FARAPI_AT(FarFindData, cAlternateFileName, 304);
 static_assert(sizeof(PluginPanelItem) == 366, "PluginPanelItem is 366 bytes");
-static_assert(offsetof(PluginPanelItem, NumberOfLinks) == 330, "NumberOfLinks offset");
-static_assert(offsetof(PluginPanelItem, CustomColumnNumber) == 346, "CustomColumnNumber offset");
+FARAPI_AT(PluginPanelItem, PackSizeHigh, 318);
+FARAPI_AT(PluginPanelItem, Flags, 326);
+FARAPI_AT(PluginPanelItem, NumberOfLinks, 330);
+FARAPI_AT(PluginPanelItem, Description, 334);
+FARAPI_AT(PluginPanelItem, Owner, 338);
+FARAPI_AT(PluginPanelItem, CustomColumnData, 342);
+FARAPI_AT(PluginPanelItem, CustomColumnNumber, 346);
+FARAPI_AT(PluginPanelItem, UserData, 350);
+FARAPI_AT(PluginPanelItem, CRC32, 354);
+FARAPI_AT(PluginPanelItem, Reserved, 358);
+static_assert(sizeof(PluginStartupInfo) == 372, "PluginStartupInfo is 372 bytes");
+FARAPI_AT(PluginStartupInfo, ModuleNumber, 264);
+FARAPI_AT(PluginStartupInfo, RootKey, 268);
+FARAPI_AT(PluginStartupInfo, Menu, 272);
+FARAPI_AT(PluginStartupInfo, FreeDirList, 308);
+FARAPI_AT(PluginStartupInfo, Reserved, 364);
+FARAPI_AT(PluginStartupInfo, ViewerControl, 368);
 static_assert(sizeof(PluginInfo) == 40, "PluginInfo is 40 bytes");
+FARAPI_AT(PluginInfo, DiskMenuStringsNumber, 16);
+FARAPI_AT(PluginInfo, CommandPrefix, 36);
 static_assert(sizeof(OpenPluginInfo) == 68, "OpenPluginInfo is 68 bytes");
+FARAPI_AT(OpenPluginInfo, InfoLinesNumber, 28);
+FARAPI_AT(OpenPluginInfo, KeyBar, 60);
+FARAPI_AT(OpenPluginInfo, ShortcutData, 64);
 static_assert(sizeof(PanelInfo) == 496, "PanelInfo is 496 bytes");
-static_assert(offsetof(PanelInfo, CurDir) == 220, "PanelInfo.CurDir offset");
+FARAPI_AT(PanelInfo, PanelItems, 24);
+FARAPI_AT(PanelInfo, SelectedItems, 32);
+FARAPI_AT(PanelInfo, CurrentItem, 40);
+FARAPI_AT(PanelInfo, ColumnTypes, 60);
+FARAPI_AT(PanelInfo, CurDir, 220);
+FARAPI_AT(PanelInfo, Flags, 488);
 static_assert(sizeof(PanelMode) == 44, "PanelMode is 44 bytes");
+FARAPI_AT(PanelMode, StatusColumnTypes, 28);
 static_assert(sizeof(KeyBarTitles) == 192, "KeyBarTitles is 192 bytes");
 static_assert(sizeof(FarDialogItem) == 548, "FarDialogItem is 548 bytes");
-static_assert(offsetof(FarDialogItem, Data) == 36, "FarDialogItem.Data offset");
-static_assert(sizeof(PluginStartupInfo) == 372, "PluginStartupInfo is 372 bytes");
+FARAPI_AT(FarDialogItem, Flags, 28);
+FARAPI_AT(FarDialogItem, Data, 36);
 #endif
+#undef FARAPI_AT

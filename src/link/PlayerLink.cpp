@@ -3,6 +3,7 @@
 #include "link/PlayerMessages.h"
 #include "link/SongLength.h"
 #include "panel/MELVOXPanel.h"
+#include "panel/PlaylistText.h"
 #include "panel/TitlesCache.h"
 #include "plugin/DialogTemplate.h"
 #include "plugin/HostInfo.h"
@@ -91,7 +92,7 @@ bool WaitDialog() {
 }
 
 char* FormatPlayerSongLength(HWND window, char* buffer) {
-  int seconds = static_cast<int>(SendPlayerIpc(window, IPC_GETOUTPUTTIME, 1));
+  int seconds = SendPlayerIpc(window, IPC_GETOUTPUTTIME, 1);
   FormatLengthText(seconds, buffer, kSongLengthTextSize);
   return buffer;
 }
@@ -122,6 +123,24 @@ bool MELVOXPanel::AllocCaptionTitle(const char* caption, size_t start, size_t le
   (*title)[length] = '\0';
   CharToOemA(*title, *title);
   return true;
+}
+
+bool MELVOXPanel::AllocSongTitleFromCaption(int song, char** title, char** songLength) {
+  *title = nullptr;
+  *songLength = nullptr;
+  int captionLength = GetWindowTextLengthA(PlayerWindow);
+  if (captionLength <= 0) return false;
+  size_t captionSize = static_cast<size_t>(captionLength) + 2;
+  char* caption = static_cast<char*>(malloc(captionSize));
+  if (caption == nullptr) return false;
+  int got = GetWindowTextA(PlayerWindow, caption, static_cast<int>(captionSize));
+  size_t start = 0;
+  size_t length = 0;
+  bool titled = got > 0 &&
+                FindSongCaptionTitle(caption, static_cast<size_t>(got), song, &start, &length) &&
+                AllocCaptionTitle(caption, start, length, title, songLength);
+  free(caption);
+  return titled;
 }
 
 bool MELVOXPanel::KeepTitle(PluginPanelItem* item, char* title, char* songLength) {

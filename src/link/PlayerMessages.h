@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <stdint.h>
+
 // Class name of the player's main window.
 #define PLAYER_WINDOW_CLASS "Winamp v1.x"
 
@@ -39,9 +41,12 @@ enum PlayerCommand {
 };
 
 // Sends IPC code with its argument; returns the player's answer (0 when the
-// window is gone).
-inline LRESULT SendPlayerIpc(HWND player, PlayerIpc code, WPARAM arg = 0) {
-  return SendMessageA(player, WM_USER, arg, static_cast<LPARAM>(code));
+// window is gone). The player is a 32-bit program whose answers are 32-bit
+// numbers (-1 for "none" among them); a 64-bit plug-in gets them in a wider
+// LRESULT, so only its low 32 bits are the answer, whichever way they were
+// extended.
+inline int SendPlayerIpc(HWND player, PlayerIpc code, WPARAM arg = 0) {
+  return static_cast<int>(static_cast<uint32_t>(SendMessageA(player, WM_USER, arg, static_cast<LPARAM>(code))));
 }
 
 inline LRESULT SendPlayerCommand(HWND player, PlayerCommand command) {

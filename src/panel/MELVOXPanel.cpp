@@ -282,14 +282,14 @@ int MELVOXPanel::MakeMELVOXPanelItems(bool fromOpenedFile) {
   // whatever playlist file was left from before.
   if (PlayerWindow == nullptr) FindPlayer();
   HWND asked = PlayerWindow;
-  Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
+  Song = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST) + 1;
   DebugLog << "\nMELVOXPanel::MakeMELVOXPanelItems: Create MELVOX panel items, curent song="
            << Song << LogFlush;
   LoadWinAMP();
   // The player asked ended and another was started since: the file is the
   // old one's, the list to show the new one's.
   if (PlayerWindow != nullptr && PlayerWindow != asked)
-    Song = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST)) + 1;
+    Song = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST) + 1;
 
   const char* playlist = fromOpenedFile ? OpenedPlaylist : PlaylistPath;
   ScopedFile file(CreateFileA(playlist, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -433,7 +433,7 @@ void MELVOXPanel::FetchTitles(DWORD startTime) {
 
     if (firstFetch) {
       savedState = SendPlayerIpc(PlayerWindow, IPC_ISPLAYING);
-      savedTime = static_cast<int>(SendPlayerIpc(PlayerWindow, IPC_GETOUTPUTTIME, 0));
+      savedTime = SendPlayerIpc(PlayerWindow, IPC_GETOUTPUTTIME, 0);
       SendPlayerCommand(PlayerWindow, WINAMP_BUTTON4);
       firstFetch = false;
       if (i == 0) {
@@ -633,7 +633,7 @@ void MELVOXPanel::RemoveEmptyItems() {
     // The removed entries' names go too once they outweigh the others: songs
     // removed and put back on a panel that stays open would grow the pool
     // without end. Short of memory, the pool stays as it is.
-    static_assert(sizeof Items[0].UserData == sizeof(uint32_t), "UserData holds a pool handle");
+    static_assert(sizeof Items[0].UserData == sizeof(uintptr_t), "UserData holds a pool handle");
     if (ItemsNumber > 0)
       PlayerNames.Compact(&Items[0].UserData, static_cast<size_t>(ItemsNumber), sizeof(PluginPanelItem));
     int keep = ItemsNumber + 1;

@@ -55,6 +55,11 @@ class MELVOXPanel {
   // with nothing left allocated, when memory is short.
   bool AllocCaptionTitle(const char* caption, size_t start, size_t length, char** title,
                          char** songLength);
+  // The title the player's caption gives song (1-based) by the rule of
+  // FindSongCaptionTitle, converted to OEM, and the current song's length
+  // text, in new blocks for the titles cache; false, with nothing
+  // allocated, when the caption gives none or memory is short.
+  bool AllocSongTitleFromCaption(int song, char** title, char** songLength);
   // Hands title and songLength to the titles cache (which owns them from here
   // on, in every case) and points item's title and length columns at the
   // texts it keeps; false when it keeps none.
@@ -196,6 +201,9 @@ class MELVOXPanel {
   int ListedItems = 0;
   // 1 = a title update (list again, redraw) waits for a moment that may send it.
   int UpdatePending = 0;
+  // 1 while that update is being sent: the descriptions the host asks for
+  // inside it recompute nothing.
+  int SendingTitleUpdate = 0;
   // PanelClock() of the last recompute of the information lines.
   DWORD LastInfoRefresh = 0;
 
@@ -253,11 +261,11 @@ class MELVOXPanel {
   // *length gets the player's count; Song follows its answer when it holds
   // the entries. PlayerUnknown when its file cannot be read after the
   // counts agreed.
-  PlayerCheck MatchPlayerList(LRESULT held, int from, LRESULT* length);
+  PlayerCheck MatchPlayerList(int held, int from, int* length);
   // After a playlist file the player did not take as it is: its list
   // emptied and its first held songs (from its own playlist file) sent to it
   // again one by one. False when its file cannot be read.
-  bool ResendPlayerHead(LRESULT held);
+  bool ResendPlayerHead(int held);
   // Before a command rewrites the player's playlist from the store or acts
   // on a position: true when it may go on. False when the player holds
   // another playlist (songs added, removed or moved in the player since the

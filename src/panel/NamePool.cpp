@@ -5,14 +5,14 @@
 
 namespace {
 
-// Handles are offsets + 1 in 32 bits.
+// Handles are offsets + 1; the pool stays below 4 GB in either build.
 constexpr size_t kMaxPoolSize = 0xFFFFFFF0u;
 
 }  // namespace
 
 NamePool::~NamePool() { free(bytes_); }
 
-uint32_t NamePool::Add(const char* text, size_t length) {
+uintptr_t NamePool::Add(const char* text, size_t length) {
   if (text == nullptr || length >= kMaxPoolSize - size_) return 0;
   size_t needed = size_ + length + 1;
   if (needed > capacity_) {
@@ -27,10 +27,10 @@ uint32_t NamePool::Add(const char* text, size_t length) {
   if (length > 0) memcpy(bytes_ + at, text, length);
   bytes_[at + length] = '\0';
   size_ = needed;
-  return static_cast<uint32_t>(at + 1);
+  return static_cast<uintptr_t>(at + 1);
 }
 
-const char* NamePool::Find(uint32_t handle) const {
+const char* NamePool::Find(uintptr_t handle) const {
   if (handle == 0) return nullptr;
   size_t at = handle - 1;
   // A text starts at the block's start or right after another's NUL; the
@@ -41,8 +41,8 @@ const char* NamePool::Find(uint32_t handle) const {
 
 namespace {
 
-uint32_t HandleAt(const unsigned char* at) {
-  uint32_t handle;
+uintptr_t HandleAt(const unsigned char* at) {
+  uintptr_t handle;
   memcpy(&handle, at, sizeof handle);
   return handle;
 }
@@ -51,7 +51,7 @@ uint32_t HandleAt(const unsigned char* at) {
 
 bool NamePool::Compact(void* first, size_t count, size_t stride) {
   unsigned char* handles = static_cast<unsigned char*>(first);
-  if (count > 0 && (handles == nullptr || stride < sizeof(uint32_t))) return false;
+  if (count > 0 && (handles == nullptr || stride < sizeof(uintptr_t))) return false;
   size_t live = 0;
   for (size_t i = 0; i < count; ++i) {
     const char* text = Find(HandleAt(handles + i * stride));
@@ -69,11 +69,11 @@ bool NamePool::Compact(void* first, size_t count, size_t stride) {
   for (size_t i = 0; i < count; ++i) {
     unsigned char* at = handles + i * stride;
     const char* text = Find(HandleAt(at));
-    uint32_t moved = 0;
+    uintptr_t moved = 0;
     if (text != nullptr) {
       size_t length = strlen(text) + 1;
       memcpy(kept + used, text, length);
-      moved = static_cast<uint32_t>(used + 1);
+      moved = static_cast<uintptr_t>(used + 1);
       used += length;
     }
     memcpy(at, &moved, sizeof moved);

@@ -50,3 +50,18 @@ enum CaptionTitleKind {
 // an empty title.
 CaptionTitleKind FindCaptionTitle(const char* caption, size_t captionLength, size_t suffixLength,
                                   size_t* start, size_t* length);
+
+// The title a playing song shows in the player's caption: the one rule by
+// which Enter and the information lines take an entry's title. The caption
+// must end in the player's own suffix (" - Winamp", or while paused or
+// stopped " - Winamp [Paused]" or " - Winamp [Stopped]"); other captions (an
+// empty playlist's "Winamp 2.50", a scrolling title) give none. Before the
+// suffix:
+// - "<n>. <title>", n being the playlist position as the player writes it
+//   (digits, no leading zero): the title when n is song (1-based); a
+//   caption of another song gives none, so no title is filed under the
+//   wrong entry;
+// - anything else (the player set to number nothing): the whole text.
+// An empty title is none. True with *start and *length (> 0) giving it.
+bool FindSongCaptionTitle(const char* caption, size_t captionLength, int song, size_t* start,
+                          size_t* length);

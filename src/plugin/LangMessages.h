@@ -89,7 +89,9 @@ constexpr int kGenreNamesNumber = 148;
   /* tag editor: a song file it could not change or put back */                 \
   X(MTagNotChanged) X(MTagNotRestored)                                           \
   /* the player's playlist could not be rewritten from the panel */            \
-  X(MPlaylistNotSent) X(MPlaylistNotSentLine2)
+  X(MPlaylistNotSent) X(MPlaylistNotSentLine2)                                   \
+  /* a playlist that could not be saved, neither it nor the new one in place */ \
+  X(MSaveOldKept) X(MSaveNewKept)
 
 enum LangMoreMessage {
   MMoreBefore = MGenreFirst + kGenreNamesNumber - 1,

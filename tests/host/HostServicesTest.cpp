@@ -481,9 +481,10 @@ void WINAPI GetOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
   info->PanelTitle = " Direct ";
 }
 
-// Fills only what it cares about, as a careless plug-in does.
+// Fills only what it cares about, as a careless plug-in does, and announces
+// the size its x64 build had when it packed the record to 2 bytes.
 void WINAPI CarelessOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
-  info->StructSize = sizeof *info;
+  info->StructSize = 104;
   info->Flags = 0;
   info->CurDir = "";
   info->Format = "";
@@ -508,6 +509,7 @@ TEST(HostChecks, RecordFieldsLeftAsTheHostsBytesFail) {
   EXPECT_TRUE(Mentions(seen, "GetOpenPluginInfo left HostFile as the host's bytes"));
   EXPECT_TRUE(Mentions(seen, "GetOpenPluginInfo left KeyBar as the host's bytes"));
   EXPECT_FALSE(Mentions(seen, "left PanelTitle"));
+  EXPECT_TRUE(Mentions(seen, "GetOpenPluginInfo: StructSize 104 is no record this host knows"));
   direct::closed = 0;
 }
 

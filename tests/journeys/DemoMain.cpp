@@ -36,8 +36,8 @@ int Run() {
     fprintf(stderr, "demo: no scenes in %s\n", folder.c_str());
     return 1;
   }
-  printf("MELVOX demo: melvox.dll in the host emulator (%s build), the player stand-in, a generated library\n",
-         sizeof(void*) == 4 ? "32-bit" : "x86_64");
+  printf("MELVOX demo: the %s melvox.dll in the host emulator, the player stand-in, a generated library\n",
+         sizeof(void*) == 4 ? "32-bit (i386)" : "64-bit (x64)");
   printf("Songs:");
   for (const journey::LibrarySong& s : journey::Library())
     printf(" %s (%d:%02d, %d kbps%s)", s.file, s.seconds / 60, s.seconds % 60, s.bitrateKbps,

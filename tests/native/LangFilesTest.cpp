@@ -220,33 +220,42 @@ TEST(LangConversion, TextTheCodePageCannotHoldFailsNamingFileAndLine) {
   EXPECT_EQ("\"Caf\x82\"\r\n\"Two\"\r\n", testkit::ReadText(out));
 }
 
-// The package holds the DLL with both language and both help files under the
-// names the host looks for.
+// Each package holds its own build's DLL with both language and both help
+// files under the names the host looks for, and its readme sends the user of
+// the other bitness to the other zip.
 TEST(LangConversion, DistributionShipsLanguageAndHelpFiles) {
   testkit::TempDir dir;
-  std::string build = dir.MakeDir("build");
-  dir.MakeDir("build/src");
-  dir.MakeDir("build/lang");
-  testkit::WriteText(build + "/src/melvox.dll", "MZ");
   const char* const shipped[] = {"melvoxEng.lng", "melvoxRus.lng", "melvoxEng.hlf",
                                  "melvoxRus.hlf"};
-  for (const char* name : shipped)
-    testkit::WriteText(build + "/lang/" + name, testkit::ReadText(LangDir() + name));
+  const struct { const char* build; const char* package; const char* dll; const char* other; } builds[] = {
+      {"win32", "MELVOX", "MZ 32", "MELVOX64.zip"}, {"win64", "MELVOX64", "MZ 64", "MELVOX.zip"}};
+  for (const auto& b : builds) {
+    std::string build = dir.MakeDir(b.build);
+    dir.MakeDir(std::string(b.build) + "/src");
+    dir.MakeDir(std::string(b.build) + "/lang");
+    testkit::WriteText(build + "/src/melvox.dll", b.dll);
+    for (const char* name : shipped)
+      testkit::WriteText(build + "/lang/" + name, testkit::ReadText(LangDir() + name));
+  }
   std::string script = std::string(MELVOX_SOURCE_DIR) + "/scripts/dist.sh";
   std::string out = dir.File("out");
+  std::string run = "bash " + Quoted(script) + " " + Quoted(dir.File("win32")) + " " + Quoted(dir.File("win64")) +
+                    " " + Quoted(out);
   std::string printed;
-  ASSERT_EQ(0, RunShell("bash " + Quoted(script) + " " + Quoted(build) + " " + Quoted(out), &printed))
-      << printed;
-  EXPECT_TRUE(testkit::FileExists(out + "/MELVOX.zip"));
-  for (const char* name : shipped) {
-    EXPECT_EQ(testkit::ReadText(LangDir() + name), testkit::ReadText(out + "/MELVOX/" + name))
-        << name;
+  ASSERT_EQ(0, RunShell(run, &printed)) << printed;
+  for (const auto& b : builds) {
+    std::string folder = out + "/" + b.package + "/";
+    EXPECT_TRUE(testkit::FileExists(out + "/" + b.package + ".zip")) << b.package;
+    EXPECT_EQ(b.dll, testkit::ReadText(folder + "melvox.dll")) << b.package;
+    for (const char* name : shipped)
+      EXPECT_EQ(testkit::ReadText(LangDir() + name), testkit::ReadText(folder + name)) << b.package << " " << name;
+    EXPECT_NE(std::string::npos, testkit::ReadText(folder + "readme.txt").find(b.other)) << b.package;
   }
   // Without a help file nothing is packaged.
-  std::remove((build + "/lang/melvoxRus.hlf").c_str());
-  EXPECT_NE(0, RunShell("bash " + Quoted(script) + " " + Quoted(build) + " " + Quoted(out), &printed));
+  std::remove(dir.File("win64/lang/melvoxRus.hlf").c_str());
+  EXPECT_NE(0, RunShell(run, &printed));
   EXPECT_NE(std::string::npos, printed.find("melvoxRus.hlf")) << printed;
-  EXPECT_FALSE(testkit::FileExists(out + "/MELVOX/melvox.dll"));
+  EXPECT_FALSE(testkit::FileExists(out + "/MELVOX64/melvox.dll"));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ TEST(NamePool, HandlesFindTheirOwnTextsAndNothingElse) {
   EXPECT_EQ(nullptr, pool.Find(0));
   EXPECT_EQ(nullptr, pool.Find(1));
   std::vector<std::string> texts = {"C:\\a.mp3", "", std::string(259, 'x'), "C:\\\x80.mp3"};
-  std::vector<uint32_t> handles;
+  std::vector<uintptr_t> handles;
   // Enough texts to make the block grow (and move) several times.
   for (int round = 0; round < 200; ++round)
     for (const std::string& t : texts) handles.push_back(pool.Add(t.data(), t.size()));
@@ -25,13 +25,13 @@ TEST(NamePool, HandlesFindTheirOwnTextsAndNothingElse) {
   EXPECT_EQ(nullptr, pool.Find(handles.back() + 300));  // past the end
   EXPECT_EQ(nullptr, pool.Find(0xFFFFFFFFu));
   // Only the given bytes are kept, whatever follows them.
-  uint32_t cut = pool.Add("C:\\b.mp3\r\nnext", 8);
+  uintptr_t cut = pool.Add("C:\\b.mp3\r\nnext", 8);
   EXPECT_STREQ("C:\\b.mp3", pool.Find(cut));
 
   pool.Clear();
   EXPECT_EQ(nullptr, pool.Find(handles[1]));
   EXPECT_EQ(0u, pool.Add(nullptr, 0));
-  uint32_t again = pool.Add("new", 3);
+  uintptr_t again = pool.Add("new", 3);
   EXPECT_EQ(1u, again);
   EXPECT_STREQ("new", pool.Find(again));
 }
@@ -41,7 +41,7 @@ TEST(NamePool, HandlesFindTheirOwnTextsAndNothingElse) {
 TEST(NamePool, CompactKeepsTheLiveTextsAndBoundsTheBlock) {
   struct Entry {
     char other[12];
-    uint32_t handle;
+    uintptr_t handle;
   };
   NamePool pool;
   std::vector<Entry> entries(4);
@@ -71,7 +71,7 @@ TEST(NamePool, CompactKeepsTheLiveTextsAndBoundsTheBlock) {
   few[0].handle = small.Add("a", 1);
   few[1].handle = 0;
   few[2].handle = few[0].handle + 1;
-  uint32_t first = few[0].handle;
+  uintptr_t first = few[0].handle;
   ASSERT_TRUE(small.Compact(&few[0].handle, few.size(), sizeof(Entry)));
   EXPECT_EQ(first, few[0].handle);
   std::string filler(NamePool::kCompactSlack, 'x');

@@ -96,3 +96,39 @@ TEST(PlaylistText, TitleFromPlayerCaption) {
     EXPECT_EQ(c.title, caption.substr(start, length)) << c.caption;
   }
 }
+
+TEST(PlaylistText, TitleOfTheSongInThePlayersCaption) {
+  struct Case {
+    const char* caption;
+    int song;
+    const char* title;  // null: none
+  } cases[] = {
+      {"12. Artist - Song - Winamp", 12, "Artist - Song"},
+      {"12. Mr. Blue - Winamp [Paused]", 12, "Mr. Blue"},
+      {"3. 01. Intro - Winamp [Stopped]", 3, "01. Intro"},
+      {"4. Artist - Song - Winamp", 3, nullptr},       // another song's caption
+      {"99999999999999999999. X - Winamp", 3, nullptr},
+      // The player numbering nothing: the whole text, dots and digits too.
+      {"Artist - Song - Winamp", 3, "Artist - Song"},
+      {"Mr. Blue - Winamp", 3, "Mr. Blue"},
+      {"01. Intro - Winamp", 1, "01. Intro"},
+      {"2 Unlimited - Winamp", 2, "2 Unlimited"},
+      {"3.Song - Winamp", 3, "3.Song"},
+      // No title, or not the player's caption.
+      {"3.  - Winamp", 3, nullptr},
+      {"3.   - Winamp", 3, " "},
+      {" - Winamp", 3, nullptr},
+      {"Winamp 2.50", 3, nullptr},
+      {"3. Song - Winamp [Scrolling]", 3, nullptr},
+      {"3. Song - Winamp ***", 3, nullptr},
+      {"", 3, nullptr},
+  };
+  for (const Case& c : cases) {
+    size_t start = 99, length = 99;
+    std::string caption = c.caption;
+    bool found = FindSongCaptionTitle(caption.data(), caption.size(), c.song, &start, &length);
+    EXPECT_EQ(c.title != nullptr, found) << c.caption;
+    EXPECT_EQ(c.title ? std::string(c.title) : std::string(), caption.substr(found ? start : 0, length))
+        << c.caption;
+  }
+}

@@ -120,6 +120,17 @@ TEST_F(PlayerFixture, NoDotCaptionHasNoFullStopAnywhere) {
     EXPECT_EQ(std::string::npos, player.Caption().find('.'));
 }
 
+TEST_F(PlayerFixture, NumbersOffCaptionIsTheTitleAlone) {
+    player.SetOption("numbers", "0");
+    StartPlayer();
+    testkit::Id3v1Fields tag = Tag("Mr. Dot", "No. 5");
+    player.PlayFile(Song("x.y.mp3", 1, &tag));
+    player.Command(WINAMP_BUTTON2);
+    EXPECT_EQ("Mr. Dot - No. 5 - Winamp", player.Caption());
+    player.Command(WINAMP_BUTTON3);
+    EXPECT_EQ("Mr. Dot - No. 5 - Winamp [Paused]", player.Caption());
+}
+
 // The player's own file box keeps a command's sender waiting while the box
 // goes on answering other messages; a posted command waits for nothing.
 TEST_F(PlayerFixture, OwnBoxKeepsTheSenderWaiting) {

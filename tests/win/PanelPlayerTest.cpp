@@ -3,6 +3,7 @@
 // ends up, read from the stand-in's state dump and message journal.
 #include "panel/MELVOXPanel.h"
 
+#include "commands/CommandSteps.h"
 #include "FarHostGtest.h"
 #include "PlayerKit.h"
 #include "PluginFolder.h"
@@ -12,6 +13,7 @@
 #include "control/InfoLines.h"
 #include "panel/TitlesCache.h"
 #include "plugin/DebugLog.h"
+#include "plugin/EntryPoints.h"
 #include "plugin/HostInfo.h"
 #include "plugin/LangMessages.h"
 #include "plugin/Options.h"
@@ -63,6 +65,19 @@ void WINAPI TestGetOpenPluginInfo(HANDLE, OpenPluginInfo* info) {
   info->Flags = OPIF_ADDDOTS | OPIF_SHOWNAMESONLY | OPIF_REALNAMES;
   info->StartSortMode = SM_UNSORTED;
   info->PanelTitle = " MELVOX ";
+}
+
+int WINAPI TestProcessKey(HANDLE panel, int key, unsigned int state) {
+  return static_cast<MELVOXPanel*>(panel)->ProcessKey(key, state);
+}
+farhost::Exports PanelExports() {
+  farhost::Exports exports;
+  exports.OpenPlugin = TestOpenPlugin;
+  exports.ClosePlugin = TestClosePlugin;
+  exports.GetFindData = TestGetFindData;
+  exports.GetOpenPluginInfo = TestGetOpenPluginInfo;
+  exports.ProcessKey = TestProcessKey;
+  return exports;
 }
 
 int CountPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
@@ -297,12 +312,7 @@ TEST_F(PanelPlayerTest, MissingSongsAreDroppedFromPanelAndPlayer) {
   player_.PlayFile(dir_.File("track*.mp3"));
   DeleteFileA(songs[0].c_str());
   DeleteFileA(songs[3].c_str());
-  farhost::Exports exports;
-  exports.OpenPlugin = TestOpenPlugin;
-  exports.ClosePlugin = TestClosePlugin;
-  exports.GetFindData = TestGetFindData;
-  exports.GetOpenPluginInfo = TestGetOpenPluginInfo;
-  host_->AttachPlugin(exports);
+  host_->AttachPlugin(PanelExports());
   farhost::PassivePanel info;
   info.kind = farhost::PassivePanel::Info;
   host_->SetPassivePanel(info);
@@ -350,12 +360,7 @@ TEST_F(PanelPlayerTest, SongsWhoseNamesTheConsoleCannotShowStay) {
                                     Song("\x8aum.mp3", 63), Song("last.mp3", 64)};
   OemFileApis oem;
   StartWith(songs);
-  farhost::Exports exports;
-  exports.OpenPlugin = TestOpenPlugin;
-  exports.ClosePlugin = TestClosePlugin;
-  exports.GetFindData = TestGetFindData;
-  exports.GetOpenPluginInfo = TestGetOpenPluginInfo;
-  host_->AttachPlugin(exports);
+  host_->AttachPlugin(PanelExports());
   ASSERT_TRUE(host_->OpenFromDisksMenu(0));
   ASSERT_NE(nullptr, OpenedPanel);
   std::string folder = dir_.Path() + "\\";
@@ -424,6 +429,77 @@ TEST_F(PanelPlayerTest, CaptionWithoutDotLeavesTitlesUnknown) {
   EXPECT_EQ(0, cache_->Count);
   EXPECT_TRUE(Logged("\nMELVOXPanel::MakeMELVOXPanelItems: file title(1)=unknown..."));
   EXPECT_TRUE(Logged("\nMELVOXPanel::MakeMELVOXPanelItems: file title(2)=unknown..."));
+}
+
+// ReplaceFileA failing as only Windows does (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2):
+// the old file moved to the backup name (without one, to a name of the
+// system's), the new one left under its own. With BlockPlaylistName a folder
+// then takes the playlist's name, so that neither file can move there.
+bool BlockPlaylistName = false;
+BOOL WINAPI ReplaceMovingOldAway(LPCSTR replaced, LPCSTR, LPCSTR backup, DWORD, LPVOID, LPVOID) {
+  std::string hidden = std::string(replaced) + ".~rf";
+  MoveFileExA(replaced, backup != nullptr ? backup : hidden.c_str(), MOVEFILE_REPLACE_EXISTING);
+  if (BlockPlaylistName) CreateDirectoryA(replaced, nullptr);
+  SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+  return FALSE;
+}
+std::string Message(int id) { return "Message " + std::to_string(id); }
+int FilesIn(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  int n = 0;
+  if (search == INVALID_HANDLE_VALUE) return n;
+  do n += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  return n;
+}
+
+// Shift+F5 over an existing playlist whose replacement Windows leaves half
+// done: the old playlist is put back under its name, or, where nothing can
+// take that name, both playlists are kept and the message names them. The
+// user's playlist is never gone.
+TEST_F(PanelPlayerTest, SaveThatCannotReplaceKeepsAPlaylistUnderANameGiven) {
+  std::vector<std::string> songs = Songs(2);
+  StartWith(songs);
+  std::string lists = dir_.MakeDir("lists");
+  std::string target = lists + "\\vok.m3u";
+  testkit::WriteText(target, "old\r\n");
+  host_->AttachPlugin(PanelExports());
+  farhost::PassivePanel files;
+  files.directory = lists;
+  host_->SetPassivePanel(files);
+  ASSERT_TRUE(host_->OpenFromDisksMenu(0));
+  host_->SetCursor(1);
+  struct Hooked {
+    Hooked() { StartCount = 1, ReplacePlaylistFile = ReplaceMovingOldAway; }
+    ~Hooked() { StartCount = 0, ReplacePlaylistFile = ReplaceFileA, BlockPlaylistName = false; }
+  } hooked;
+  auto saveOver = [this] {
+    host_->AnswerDialog(farhost::DialogAnswer().Press(11));
+    host_->AnswerMessage(0);  // replace the existing file
+    host_->AnswerMessage(0);  // the failure
+    host_->PressKey(VK_F5, PKF_SHIFT);
+    return host_->Messages().back().lines;
+  };
+
+  std::vector<std::string> put = saveOver();
+  EXPECT_EQ((std::vector<std::string>{Message(MFileNotWritten), target}), put);
+  EXPECT_EQ("old\r\n", testkit::ReadText(target));
+  EXPECT_EQ(1, FilesIn(lists));
+
+  BlockPlaylistName = true;
+  std::vector<std::string> kept = saveOver();
+  ASSERT_EQ(6u, kept.size());
+  EXPECT_EQ((std::vector<std::string>{Message(MFileNotWritten), target, Message(MSaveOldKept)}),
+            std::vector<std::string>(kept.begin(), kept.begin() + 3));
+  EXPECT_EQ(Message(MSaveNewKept), kept[4]);
+  EXPECT_EQ("old\r\n", testkit::ReadText(kept[3]));
+  std::string saved = testkit::ReadText(kept[5]);
+  EXPECT_EQ(0u, saved.find("#EXTM3U\r\n")) << saved;
+  EXPECT_NE(std::string::npos, saved.find(songs[0] + "\r\n")) << saved;
+  host_->ClosePanel();
+  EXPECT_HOST_BALANCED(*host_);
 }
 
 TEST_F(PanelPlayerTest, PathLengthLimit) {

@@ -198,7 +198,7 @@ struct PanelRow {
   unsigned long long size = 0;
   DWORD numberOfLinks = 0;
   DWORD flags = 0;
-  DWORD userData = 0;
+  DWORD_PTR userData = 0;
   std::vector<std::string> customColumns;
   FILETIME lastWrite = {};
 };

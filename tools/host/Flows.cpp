@@ -10,15 +10,16 @@ namespace farhost {
 
 namespace {
 
-// What the later host announces in GetPluginInfo's StructSize.
-const int kLaterPluginInfoSize = 44;
+// What the later host announces in GetPluginInfo's StructSize: its own,
+// longer record.
+const int kLaterPluginInfoSize = kPluginInfoSizes[1];
 
 bool PluginInfoOf(Host::Impl& h, PluginInfo* info) {
   memset(info, 0, sizeof *info);
   PluginSlot& p = h.Primary();
   if (!p.exports.GetPluginInfo) return false;
-  // The later host's record is longer than ours (32-bit: 44 bytes, not 40):
-  // room for a plug-in that fills what StructSize announces.
+  // The later host's record is longer than the 1.70 form: room for a
+  // plug-in that fills what StructSize announces.
   union {
     PluginInfo record;
     unsigned char bytes[sizeof(PluginInfo) + 16];
@@ -33,6 +34,7 @@ bool PluginInfoOf(Host::Impl& h, PluginInfo* info) {
   h.Leave();
   CheckFilled(h, "GetPluginInfo", &given.record, kPluginInfoFields,
               sizeof kPluginInfoFields / sizeof kPluginInfoFields[0]);
+  CheckStructSize(h, "GetPluginInfo", given.record.StructSize, kPluginInfoSizes);
   *info = given.record;
   return true;
 }

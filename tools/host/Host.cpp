@@ -24,6 +24,14 @@ const INT_PTR kBuiltInModuleNumber = 0x4D59;
 // the host's own plug-ins too, so the one under test is never number 0: a
 // plug-in that passes 0 instead of its ModuleNumber shows.
 const INT_PTR kFirstModuleNumber = 1;
+#if defined(_WIN64)
+// The 1.x host's x64 build declares ModuleNumber as an int: the field's upper
+// half is padding holding whatever its memory held, and the services read
+// back only the int. A plug-in relying on the upper half shows.
+const INT_PTR kModuleNumberPadding = static_cast<INT_PTR>(0xA5A5A5A500000000ull);
+#else
+const INT_PTR kModuleNumberPadding = 0;
+#endif
 
 const char kTemporaryPanelName[] = "TmpPanel.dll";
 const char kTemporaryPanelModule[] = "C:\\Far\\Plugins\\TmpPanel\\TmpPanel.dll";
@@ -310,7 +318,7 @@ void Host::Impl::NumberPlugins() {
   for (size_t i = 0; i < order.size(); ++i) {
     PluginSlot& p = *order[i];
     if (!Later())
-      p.startup.ModuleNumber = kFirstModuleNumber + static_cast<INT_PTR>(i);
+      p.startup.ModuleNumber = (kFirstModuleNumber + static_cast<INT_PTR>(i)) | kModuleNumberPadding;
     else if (p.module)
       p.startup.ModuleNumber = reinterpret_cast<INT_PTR>(p.module);
     else
@@ -627,7 +635,9 @@ void Host::Impl::CheckCaller(const char* service) {
 }
 
 void Host::Impl::CheckNumber(const char* service, INT_PTR number) {
-  if (number != Caller().startup.ModuleNumber)
+  INT_PTR expected = Caller().startup.ModuleNumber;
+  bool same = Later() ? number == expected : static_cast<int>(number) == static_cast<int>(expected);
+  if (!same)
     Fail(std::string(service) + ": PluginNumber is not the ModuleNumber");
 }
 

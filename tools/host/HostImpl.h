@@ -29,7 +29,6 @@ struct LabelCopy {
 };
 
 struct OpenInfoCopy {
-  int structSize = 0;
   DWORD flags = 0;
   std::string curDir, format, title;
   std::vector<InfoPanelLine> infoLines;
@@ -249,6 +248,22 @@ struct Host::Impl {
   // plug-in panel on the active side below the new one.
   bool EnterFile(const std::string& path, bool onTop);
 };
+
+// The StructSize a plug-in may give the records it fills, as the hosts of
+// this build's ABI take them: the 1.70 form, or the later one with its
+// reserved field (which the later host itself announces for PluginInfo). A
+// plug-in declaring them with another layout (say, packed to 2 bytes on x64)
+// says so here, and every field after the first difference would be read at
+// the wrong place.
+#if defined(_WIN64)
+const int kPluginInfoSizes[] = {72, 80};
+const int kOpenPluginInfoSizes[] = {112, 120};
+#else
+const int kPluginInfoSizes[] = {40, 44};
+const int kOpenPluginInfoSizes[] = {68, 72};
+#endif
+// A failure unless size is one of the two.
+void CheckStructSize(Host::Impl& h, const char* call, int size, const int (&sizes)[2]);
 
 // Records the host hands to the plug-in to fill (GetPluginInfo,
 // GetOpenPluginInfo) come with the host's own bytes in them, this one

@@ -133,6 +133,12 @@ void CheckFilled(Host::Impl& h, const char* call, void* record, const RecordFiel
   }
 }
 
+void CheckStructSize(Host::Impl& h, const char* call, int size, const int (&sizes)[2]) {
+  if (size == sizes[0] || size == sizes[1]) return;
+  h.Fail(std::string(call) + ": StructSize " + std::to_string(size) + " is no record this host knows (" +
+         std::to_string(sizes[0]) + " or " + std::to_string(sizes[1]) + ")");
+}
+
 const char* SortName(int mode) {
   static const char* const names[] = {"default", "unsorted", "name", "ext", "mtime", "ctime",
                                       "atime", "size", "descr", "owner", "packed", "links"};
@@ -265,8 +271,8 @@ void Host::Impl::ReadOpenInfo(Panel& panel) {
   if (!IsOpen(panel, handle)) return;
   CheckFilled(*this, "GetOpenPluginInfo", &opi, kOpenInfoFields,
               sizeof kOpenInfoFields / sizeof kOpenInfoFields[0]);
+  CheckStructSize(*this, "GetOpenPluginInfo", opi.StructSize, kOpenPluginInfoSizes);
   OpenInfoCopy c;
-  c.structSize = opi.StructSize;
   c.flags = opi.Flags;
   if (opi.CurDir) c.curDir = opi.CurDir;
   if (opi.Format) c.format = opi.Format;

@@ -314,7 +314,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     app.playlistFile = folder + "\\WINAMP.M3U";
     ApplyOptionText(&app.options, ReadSmallFile(folder + "\\fakeamp.ini"));
     for (int i = 1; i < __argc; ++i) ApplyOptionLine(&app.options, __argv[i]);
-    app.player = Player(app.options.noDotCaption);
+    app.player = Player(app.options.noDotCaption, app.options.numbered);
     AddSongOrPlaylist(&app.player, app.options.playlist);
 
     if (app.options.windowDelayMs) Sleep(app.options.windowDelayMs);

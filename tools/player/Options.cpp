@@ -40,6 +40,7 @@ void ApplyOptionLine(Options* options, const std::string& rawLine) {
     else if (key == "windowdelay" && ParseNumber(value, &number)) options->windowDelayMs = number;
     else if (key == "exitafter" && ParseNumber(value, &number)) options->exitAfter = number;
     else if (key == "nodotcaption" && ParseNumber(value, &number)) options->noDotCaption = number != 0;
+    else if (key == "numbers" && ParseNumber(value, &number)) options->numbered = number != 0;
     else if (key == "ownbox" && ParseNumber(value, &number)) options->ownBoxMs = number;
     else if (key == "lockplaying" && ParseNumber(value, &number)) options->lockPlaying = number != 0;
     else if (key == "listsongs" && ParseNumber(value, &number)) options->listSongs = number;

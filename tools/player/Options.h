@@ -13,6 +13,7 @@ struct Options {
     unsigned windowDelayMs = 0; // sleep before the main window exists
     unsigned exitAfter = 0;     // exit after answering this many messages; 0 = never
     bool noDotCaption = false;  // caption without any "."
+    bool numbered = true;       // caption starts with "<n>. " (the player's numbering on)
     unsigned ownBoxMs = 0;      // 40029 and 40155 open the player's own box for this long
     bool lockPlaying = false;   // the playing or paused song stays open without delete
                                 // sharing, as the real player's decoder holds it

@@ -157,7 +157,8 @@ void Player::RefreshCaption() {
     if (entries_.empty()) {
         caption_ = kEmptyCaption;
     } else {
-        caption_ = std::to_string(position_ + 1) + ". " + TitleAt(position_) + " - Winamp";
+        caption_ = (numbered_ ? std::to_string(position_ + 1) + ". " : std::string()) + TitleAt(position_) +
+                   " - Winamp";
         if (state_ == PlayState::Paused) caption_ += " [Paused]";
         if (state_ == PlayState::Stopped) caption_ += " [Stopped]";
     }

@@ -27,7 +27,10 @@ enum class PlayState { Stopped, Playing, Paused };
 
 class Player {
 public:
-    explicit Player(bool noDotCaption = false) : noDotCaption_(noDotCaption) { RefreshCaption(); }
+    explicit Player(bool noDotCaption = false, bool numbered = true)
+        : noDotCaption_(noDotCaption), numbered_(numbered) {
+        RefreshCaption();
+    }
 
     void Append(const std::string& path);
     // A song of a playlist file: what the list gives of its title and length
@@ -80,6 +83,7 @@ private:
     void RefreshCaption();
 
     bool noDotCaption_;
+    bool numbered_;
     std::vector<Entry> entries_;
     int position_ = 0;
     PlayState state_ = PlayState::Stopped;

@@ -287,11 +287,14 @@ void WINAPI SetStartupInfo(const PluginStartupInfo* info) {
   DWORD n = GetEnvironmentVariableA("TESTPLUGIN_LOG", LogPath, sizeof LogPath);
   if (n == 0 || n >= sizeof LogPath) LogPath[0] = '\0';
   Instances = 0;
-  // Sizes differ between the 32-bit build and its 64-bit twin; small numbers
-  // are the 1.x host's, large ones the later host's opaque values.
+  // Sizes differ between the 32-bit and the x64 build; small numbers are the
+  // 1.x host's (an int: the x64 host's upper half is padding), large ones the
+  // later host's opaque values.
   Log("SetStartupInfo StructSize=%s ModuleNumber=%s",
       info->StructSize == static_cast<int>(sizeof(PluginStartupInfo)) ? "sizeof" : "other",
-      info->ModuleNumber > 0 && info->ModuleNumber < 100 ? std::to_string(info->ModuleNumber).c_str() : "opaque");
+      static_cast<int>(info->ModuleNumber) > 0 && static_cast<int>(info->ModuleNumber) < 100
+          ? std::to_string(static_cast<int>(info->ModuleNumber)).c_str()
+          : "opaque");
 }
 
 void WINAPI GetPluginInfo(PluginInfo* pi) {
