@@ -52,6 +52,9 @@ std::string ExtM3uBytes(const std::vector<std::string>& paths, const std::vector
 // one IPC_PLAYFILE after emptying its playlist when clear, and deletes the
 // file: the floor of handing the player a playlist.
 void HandPlaylist(HWND player, const std::string& bytes, bool clear);
+// Each folder the paths lie in read once (a folder's paths following each
+// other), the paths looked up among its names; how many were found.
+int ReadEachFolderOnce(const std::vector<std::string>& paths);
 // The player's list read back: its count, its playlist file written and read
 // whole.
 void ReadPlayerList(HWND player, const std::string& playlistFile);

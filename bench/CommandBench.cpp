@@ -241,14 +241,18 @@ TitlesCache* MakeBenchCache(const std::string& module, int songs) {
 
 // One run of the floor of a command that rewrites the player's playlist
 // (the panel's songs handed over in one playlist file), then of the same
-// with the player's list read back before and after.
+// with what the command must do besides: the player's list read back before
+// and after, and the listing after it, which checks the song files (each
+// folder read once).
 void RewriteFloor(const MELVOXPanel& panel, const playerkit::PlayerProcess& player, Runs* runs) {
-  std::string bytes = PlaylistOf(PlayerNames(panel));
+  std::vector<std::string> names = PlayerNames(panel);
+  std::string bytes = PlaylistOf(names);
   double f0 = Now();
   HandPlaylist(player.Hwnd(), bytes, true);
   double f1 = Now();
   ReadPlayerList(player.Hwnd(), player.PlaylistPath());
   ReadPlayerList(player.Hwnd(), player.PlaylistPath());
+  ReadEachFolderOnce(names);
   double f2 = Now();
   runs->floor.push_back(f1 - f0);
   runs->withChecks.push_back(f2 - f0);
@@ -349,7 +353,9 @@ int CommandScenario(int songs) {
     save.floor.push_back(f1 - f0);
   }
 
-  const char* twice = "the player's list read back before and after, as the command must";
+  const char* twice =
+      "the player's list read back before and after and the song files checked (each folder read once), as the "
+      "command must";
   removal[0].checks = removal[1].checks = reorder.checks = twice;
   char name[96];
   FormatText(name, sizeof name, "command songs=%d Del", songs);

@@ -230,6 +230,29 @@ double PrintRuns(const char* name, const Runs& runs) {
   return ratio;
 }
 
+int ReadEachFolderOnce(const std::vector<std::string>& paths) {
+  int found = 0;
+  std::string folder;
+  std::set<std::string> names;
+  for (const std::string& path : paths) {
+    size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos) continue;
+    if (path.compare(0, slash, folder) != 0 || folder.size() != slash) {
+      folder = path.substr(0, slash);
+      names.clear();
+      WIN32_FIND_DATAA fd;
+      HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &fd);
+      if (search != INVALID_HANDLE_VALUE) {
+        do names.insert(fd.cFileName);
+        while (FindNextFileA(search, &fd));
+        FindClose(search);
+      }
+    }
+    found += names.count(path.substr(slash + 1)) != 0 ? 1 : 0;
+  }
+  return found;
+}
+
 void ReadPlayerList(HWND player, const std::string& playlistFile) {
   SendPlayerIpc(player, IPC_GETLISTLENGTH);
   SendPlayerIpc(player, IPC_WRITEPLAYLIST);
@@ -283,31 +306,13 @@ void ReadTag(const std::string& path) {
 }
 
 // The floor of a listing: the playlist read whole, each folder the songs lie
-// in read once (its songs are then found among its names), and with tags
-// the last 128 bytes of every song. Returns the songs found.
+// in read once (ReadEachFolderOnce), and with tags the last 128 bytes of
+// every song. Returns the songs found.
 int ListingFloor(const std::string& playlist, bool tags) {
   std::vector<std::string> paths = ReadListPaths(playlist);
-  int found = 0;
-  std::string folder;
-  std::set<std::string> names;
-  for (const std::string& path : paths) {
-    size_t slash = path.find_last_of('\\');
-    if (slash == std::string::npos) continue;
-    if (path.compare(0, slash, folder) != 0 || folder.size() != slash) {
-      folder = path.substr(0, slash);
-      names.clear();
-      WIN32_FIND_DATAA fd;
-      HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &fd);
-      if (search != INVALID_HANDLE_VALUE) {
-        do names.insert(fd.cFileName);
-        while (FindNextFileA(search, &fd));
-        FindClose(search);
-      }
-    }
-    if (tags) ReadTag(path);
-    found += names.count(path.substr(slash + 1)) != 0 ? 1 : 0;
-  }
-  return found;
+  if (tags)
+    for (const std::string& path : paths) ReadTag(path);
+  return ReadEachFolderOnce(paths);
 }
 
 // How the listing searched before it read folders: the playlist read whole,
