@@ -12,8 +12,10 @@
 # player's playlist file and each folder once (the scattered panel's is the
 # search of every song by itself); a command's that hands the player a
 # playlist is writing that playlist file once and the player's load of it
-# (those commands show too the floor with the reads of the player's list
-# they must make: before a removal or reorder, after every hand-over).
+# (those commands show too the floor with what they must do besides: the
+# player's list read back before a removal or reorder and after every
+# hand-over, and for a removal or reorder the listing after it, which checks
+# the song files).
 # Each figure is the median of five runs of the measurement, each followed by
 # its floor measured in the same process, with the spread of the runs; the
 # last lines compare 50,000 with 10,000 songs (5.00 = linear). Song files are
