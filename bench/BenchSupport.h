@@ -25,14 +25,40 @@ std::string DataFolder();
 bool Exists(const std::string& path);
 bool WriteWhole(const std::string& path, const void* data, size_t size);
 
-// Song i below root: a tagged MPEG file in a folder of at most 500 songs
-// (large folders make every name lookup slow under Wine, for the floor as
-// for the plug-in). MakeSongs makes the first count of them where missing.
-std::string SongPath(const std::string& root, int i);
-void MakeSongs(const std::string& root, int count);
-// The first songs of bench-data\songs and a playlist of them, made where
-// missing; the playlist's path.
-std::string MakeSongList(int songs);
+// How the songs of a playlist lie in folders:
+//   Library    bench-data\songs, 500 songs a folder (large folders make every
+//              name lookup slow under Wine, for the floor as for the plug-in);
+//   Albums     bench-data\albums, 10 songs a folder, as albums lie;
+//   Scattered  bench-data\scattered, folders of 1,000 files of which the
+//              playlist takes one each (the others are empty files): the
+//              case where reading a whole folder cannot pay.
+enum class Layout { Library, Albums, Scattered };
+constexpr int kLibrarySongsPerFolder = 500;
+// Song i of a layout below root: a tagged MPEG file. MakeSongs makes the
+// first count of them (and, scattered, their folders' other files) where
+// missing.
+std::string SongPath(const std::string& root, int i, Layout layout = Layout::Library);
+void MakeSongs(const std::string& root, int count, Layout layout = Layout::Library);
+// The first songs of a layout's folder in bench-data and a playlist of them,
+// made where missing; the playlist's path.
+std::string MakeSongList(int songs, Layout layout = Layout::Library);
+// The layout's folder in bench-data.
+std::string LayoutRoot(Layout layout);
+// The bytes of the playlist file the plug-in hands the player for paths whose
+// titles the bench's titles cache knows ("Bench Artist - Song <i>", 3:25):
+// "#EXTM3U", then "#EXTINF:205,<title>" and the path per song, CR LF.
+std::string ExtM3uBytes(const std::vector<std::string>& paths, const std::vector<int>& songNumbers);
+// Writes bytes to a file in the temporary folder, has the player load it with
+// one IPC_PLAYFILE after emptying its playlist when clear, and deletes the
+// file: the floor of handing the player a playlist.
+void HandPlaylist(HWND player, const std::string& bytes, bool clear);
+// Each folder the paths lie in read once (a folder's paths following each
+// other), the paths looked up among its names; how many were found.
+int ReadEachFolderOnce(const std::vector<std::string>& paths);
+// The player's list read back: its count, its playlist file written and read
+// whole.
+void ReadPlayerList(HWND player, const std::string& playlistFile);
+void PlayFile(HWND player, const std::string& path);
 // Starts player with the playlist loaded; false, with a line on stderr, when
 // it did not start.
 bool StartPlayerOn(playerkit::PlayerProcess& player, const std::string& list);
@@ -41,10 +67,15 @@ bool StartPlayerOn(playerkit::PlayerProcess& player, const std::string& list);
 struct Runs {
   std::vector<double> measured;
   std::vector<double> floor;
+  // For a command that must read the player's list back (its count and its
+  // playlist file): the floor with those reads, and what they stand for.
+  std::vector<double> withChecks;
+  const char* checks = nullptr;
 };
 // "<name>: <measured>, floor <floor>, ratio <median> [<lowest>-<highest>]":
 // the medians of the runs with their spread, and the ratio of each run to
-// its floor. Returns the median ratio.
+// its floor; then the same against the floor with the checks, when given.
+// Returns the median ratio to the floor.
 double PrintRuns(const char* name, const Runs& runs);
 
 // The scenarios besides the panel's own (CommandBench.cpp).

@@ -1,15 +1,16 @@
 // The panel's commands on a large playlist, against floors measured in the
 // same run:
 //   melvox_bench commands <songs>
-//     Del of one entry, Shift+F1 after a sort, Shift+F5 of every entry to a
-//     PLS file. Floors: the player messages the command sends, sent in a bare
-//     loop (Del and Shift+F1: the list length and file asked to see the
-//     player still holds the panel's songs, the clear, every song, the
-//     position); writing the same bytes to a file (Shift+F5).
+//     Del and F7 of one entry, Shift+F1 after a sort, Shift+F5 of every entry
+//     to a PLS file. Floors: handing the player the panel's playlist (Del, F7,
+//     Shift+F1): the same playlist file written once, the player's list
+//     emptied and the file loaded with one IPC_PLAYFILE; writing the same
+//     bytes to a file (Shift+F5).
 //   melvox_bench putfiles <songs>
-//     a folder of <songs> songs copied onto an empty panel (tags off). Floor:
-//     the host's listing of the folder, then IPC_PLAYFILE for every song and
-//     the position.
+//     folders of <songs> songs (500 a folder) copied onto an empty panel
+//     (tags off, their titles cached). Floor: the host's listing of the
+//     folders, then the playlist file of their songs written once and loaded
+//     with one IPC_PLAYFILE.
 // The host here is a small in-process one that answers as the real host
 // does, so the figures are the plug-in's, not an emulator's.
 #include "BenchSupport.h"
@@ -27,10 +28,13 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
+#include <cctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -62,13 +66,24 @@ struct BenchHost {
     for (int i = 0; i < count; ++i) rows.push_back(items[i]);
     Arrange();
   }
+  // By name, letter case ignored; each name lowered once and each row moved
+  // once, so the host's own sort weighs little in what the commands cost.
   void Arrange() {
     if (!sorted) return;
     bool back = reverse;
-    std::stable_sort(rows.begin() + 1, rows.end(), [back](const PluginPanelItem& a, const PluginPanelItem& b) {
-      int c = _stricmp(a.FindData.cFileName, b.FindData.cFileName);
-      return back ? c > 0 : c < 0;
+    std::vector<std::pair<std::string, size_t>> keys;
+    for (size_t i = 1; i < rows.size(); ++i) {
+      std::string key = rows[i].FindData.cFileName;
+      for (char& c : key) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+      keys.emplace_back(std::move(key), i);
+    }
+    std::stable_sort(keys.begin(), keys.end(), [back](const auto& a, const auto& b) {
+      return back ? a.first > b.first : a.first < b.first;
     });
+    std::vector<PluginPanelItem> arranged(1, rows[0]);
+    arranged.reserve(rows.size());
+    for (const auto& key : keys) arranged.push_back(rows[key.second]);
+    rows.swap(arranged);
   }
   void Report(PanelInfo* info) {
     memset(info, 0, sizeof *info);
@@ -187,24 +202,6 @@ void TakeBenchHost(BenchHost* host) {
   HostInfo.FreeDirList = BenchFreeDirList;
 }
 
-void PlayFile(HWND player, const std::string& path) {
-  COPYDATASTRUCT data;
-  data.dwData = IPC_PLAYFILE;
-  data.cbData = static_cast<DWORD>(path.size() + 1);
-  data.lpData = const_cast<char*>(path.c_str());
-  SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-}
-
-// What Del and Shift+F1 send: the check that the player holds the panel's
-// songs, then the rewrite of its playlist.
-void RewriteFloor(HWND player, const std::vector<std::string>& names) {
-  SendPlayerIpc(player, IPC_GETLISTLENGTH);
-  SendPlayerIpc(player, IPC_WRITEPLAYLIST);
-  SendPlayerIpc(player, IPC_DELETE);
-  for (const std::string& name : names) PlayFile(player, name);
-  SendPlayerIpc(player, IPC_WRITEPLAYLIST);
-}
-
 std::vector<std::string> PlayerNames(const MELVOXPanel& panel) {
   std::vector<std::string> names;
   char name[MAX_PATH];
@@ -213,6 +210,58 @@ std::vector<std::string> PlayerNames(const MELVOXPanel& panel) {
     names.push_back(name);
   }
   return names;
+}
+
+// The bench song number in a library path ("...\song 001234.mp3"), whose
+// title the bench's cache holds; -1 for another name.
+int SongNumber(const std::string& path) {
+  size_t at = path.rfind("song ");
+  return at == std::string::npos ? -1 : atoi(path.c_str() + at + 5);
+}
+
+std::string PlaylistOf(const std::vector<std::string>& paths) {
+  std::vector<int> numbers;
+  for (const std::string& path : paths) numbers.push_back(SongNumber(path));
+  return ExtM3uBytes(paths, numbers);
+}
+
+// The bench's titles cache, made the plug-in's: every library song up to songs.
+TitlesCache* MakeBenchCache(const std::string& module, int songs) {
+  std::string root = LayoutRoot(Layout::Library);
+  TitlesCache* cache = new TitlesCache(module.c_str());
+  for (int i = 0; i < songs; ++i) {
+    char title[32];
+    FormatText(title, sizeof title, "Bench Artist - Song %d", i);
+    cache->AddTitle(SongPath(root, i).c_str(), DupText(title), DupText("3:25"));
+  }
+  cache->SortTitles();
+  TitlesCacheObject = cache;
+  return cache;
+}
+
+// One run of the floor of a command that rewrites the player's playlist
+// (the panel's songs handed over in one playlist file), then of the same
+// with what the command must do besides: the player's list read back before
+// and after, and the listing after it, which checks the song files (each
+// folder read once).
+void RewriteFloor(const MELVOXPanel& panel, const playerkit::PlayerProcess& player, Runs* runs) {
+  std::vector<std::string> names = PlayerNames(panel);
+  std::string bytes = PlaylistOf(names);
+  double f0 = Now();
+  HandPlaylist(player.Hwnd(), bytes, true);
+  double f1 = Now();
+  ReadPlayerList(player.Hwnd(), player.PlaylistPath());
+  ReadPlayerList(player.Hwnd(), player.PlaylistPath());
+  ReadEachFolderOnce(names);
+  double f2 = Now();
+  runs->floor.push_back(f1 - f0);
+  runs->withChecks.push_back(f2 - f0);
+}
+
+void DropBenchCache(TitlesCache* cache) {
+  TitlesCacheObject = nullptr;
+  cache->Release();  // not saved
+  delete cache;
 }
 
 std::string ReadWhole(const std::string& path) {
@@ -230,7 +279,6 @@ std::string ReadWhole(const std::string& path) {
 }  // namespace
 
 int CommandScenario(int songs) {
-  std::string root = DataFolder() + "\\songs";
   std::string list = MakeSongList(songs);
   testkit::TempDir dir("melvox-bench");
   playerkit::PlayerProcess player(dir.MakeDir("player"));
@@ -242,14 +290,7 @@ int CommandScenario(int songs) {
   Opt.ReadID3Tag = 0;
   Opt.NoWinAMPStartup = 1;
   StartCount = 1;
-  TitlesCache* cache = new TitlesCache(dir.File("melvox.dll").c_str());
-  TitlesCacheObject = cache;
-  for (int i = 0; i < songs; ++i) {
-    char title[32];
-    FormatText(title, sizeof title, "Bench Artist - Song %d", i);
-    cache->AddTitle(SongPath(root, i).c_str(), DupText(title), DupText("3:25"));
-  }
-  cache->SortTitles();
+  TitlesCache* cache = MakeBenchCache(dir.File("melvox.dll"), songs);
 
   BenchHost host;
   TakeBenchHost(&host);
@@ -257,23 +298,22 @@ int CommandScenario(int songs) {
   MELVOXPanel* panel = new MELVOXPanel(OPEN_DISKMENU, 0);
   host.panel = panel;
   host.List();
-  HWND window = player.Hwnd();
   bool sound = panel->ItemsNumber == songs;
 
-  Runs del;
+  // Del and F7 (its question answered yes) of the entry in the middle.
+  Runs removal[2];
+  const int removalKeys[2] = {VK_DELETE, VK_F7};
   for (int run = 0; run < kRepeats; ++run) {
-    host.cursor = static_cast<int>(host.rows.size() / 2);
-    int before = panel->ItemsNumber;
-    double t0 = Now();
-    panel->ProcessKey(VK_DELETE, 0);
-    double t1 = Now();
-    sound = sound && panel->ItemsNumber == before - 1;
-    std::vector<std::string> names = PlayerNames(*panel);
-    double f0 = Now();
-    RewriteFloor(window, names);
-    double f1 = Now();
-    del.measured.push_back(t1 - t0);
-    del.floor.push_back(f1 - f0);
+    for (int k = 0; k < 2; ++k) {
+      host.cursor = static_cast<int>(host.rows.size() / 2);
+      int before = panel->ItemsNumber;
+      double t0 = Now();
+      panel->ProcessKey(removalKeys[k], 0);
+      double t1 = Now();
+      sound = sound && panel->ItemsNumber == before - 1;
+      removal[k].measured.push_back(t1 - t0);
+      RewriteFloor(*panel, player, &removal[k]);
+    }
   }
 
   Runs reorder;
@@ -287,12 +327,8 @@ int CommandScenario(int songs) {
     double t1 = Now();
     // The store now runs in the order the host shows.
     sound = sound && strcmp(panel->Items[0].FindData.cFileName, host.rows[1].FindData.cFileName) == 0;
-    std::vector<std::string> names = PlayerNames(*panel);
-    double f0 = Now();
-    RewriteFloor(window, names);
-    double f1 = Now();
     reorder.measured.push_back(t1 - t0);
-    reorder.floor.push_back(f1 - f0);
+    RewriteFloor(*panel, player, &reorder);
   }
 
   Runs save;
@@ -317,9 +353,15 @@ int CommandScenario(int songs) {
     save.floor.push_back(f1 - f0);
   }
 
+  const char* twice =
+      "the player's list read back before and after and the song files checked (each folder read once), as the "
+      "command must";
+  removal[0].checks = removal[1].checks = reorder.checks = twice;
   char name[96];
   FormatText(name, sizeof name, "command songs=%d Del", songs);
-  PrintRuns(name, del);
+  PrintRuns(name, removal[0]);
+  FormatText(name, sizeof name, "command songs=%d F7", songs);
+  PrintRuns(name, removal[1]);
   FormatText(name, sizeof name, "command songs=%d Shift+F1 after a sort", songs);
   PrintRuns(name, reorder);
   FormatText(name, sizeof name, "command songs=%d Shift+F5 to PLS (%uKB)", songs,
@@ -327,18 +369,16 @@ int CommandScenario(int songs) {
   PrintRuns(name, save);
 
   delete panel;
-  TitlesCacheObject = nullptr;
-  cache->Release();  // not saved
-  delete cache;
+  DropBenchCache(cache);
   memset(&HostInfo, 0, sizeof HostInfo);
   return sound ? 0 : 1;
 }
 
 int PutFilesScenario(int songs) {
-  std::string data = DataFolder();
-  std::string folderName = "put" + std::to_string(songs);
-  std::string root = data + "\\" + folderName;
+  // The library's folders of 500 songs, put as folders from its own folder.
+  std::string root = LayoutRoot(Layout::Library);
   MakeSongs(root, songs);
+  int folders = (songs + kLibrarySongsPerFolder - 1) / kLibrarySongsPerFolder;
 
   testkit::TempDir dir("melvox-bench");
   playerkit::PlayerProcess player(dir.MakeDir("player"));
@@ -351,16 +391,22 @@ int PutFilesScenario(int songs) {
   Opt.ReadID3Tag = 0;
   Opt.NoWinAMPStartup = 1;
   StartCount = 1;
+  TitlesCache* cache = MakeBenchCache(dir.File("melvox.dll"), songs);
   BenchHost host;
   TakeBenchHost(&host);
   HWND window = player.Hwnd();
-  SetCurrentDirectoryA(data.c_str());
-  PluginPanelItem folder = {};
-  folder.FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-  CopyText(folder.FindData.cFileName, sizeof folder.FindData.cFileName, folderName.c_str());
+  SetCurrentDirectoryA(root.c_str());
+  std::vector<PluginPanelItem> put(static_cast<size_t>(folders));
+  for (int k = 0; k < folders; ++k) {
+    PluginPanelItem& folder = put[static_cast<size_t>(k)];
+    memset(&folder, 0, sizeof folder);
+    folder.FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    FormatText(folder.FindData.cFileName, sizeof folder.FindData.cFileName, "%04d", k);
+  }
 
   Runs runs;
   bool sound = true;
+  std::string bytes;
   for (int run = 0; run < kRepeats; ++run) {
     SendPlayerIpc(window, IPC_DELETE);
     MELVOXPanel* panel = new MELVOXPanel(OPEN_DISKMENU, 0);
@@ -369,32 +415,34 @@ int PutFilesScenario(int songs) {
     host.List();
     host.pluginActive = false;  // the files come from the file panel
     double t0 = Now();
-    panel->PutFiles(&folder, 1, 0, 0);
+    panel->PutFiles(put.data(), folders, 0, 0);
     double t1 = Now();
     sound = sound && panel->ItemsNumber == songs &&
             SendPlayerIpc(window, IPC_GETLISTLENGTH) == songs;
+    if (run == 0) bytes = PlaylistOf(PlayerNames(*panel));
     delete panel;
 
     SendPlayerIpc(window, IPC_DELETE);
     double f0 = Now();
-    PluginPanelItem* items = nullptr;
-    int count = 0;
-    BenchGetDirList((data + "\\" + folderName).c_str(), &items, &count);
-    char path[MAX_PATH];
-    for (int i = 0; i < count; ++i) {
-      if (items[i].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      FormatText(path, sizeof path, "%s\\%s", data.c_str(), items[i].FindData.cFileName);
-      PlayFile(window, path);
+    for (int k = 0; k < folders; ++k) {
+      PluginPanelItem* items = nullptr;
+      int count = 0;
+      BenchGetDirList((root + "\\" + put[static_cast<size_t>(k)].FindData.cFileName).c_str(), &items, &count);
+      BenchFreeDirList(items);
     }
-    SendPlayerIpc(window, IPC_WRITEPLAYLIST);
-    BenchFreeDirList(items);
+    HandPlaylist(window, bytes, false);
     double f1 = Now();
+    ReadPlayerList(window, player.PlaylistPath());
+    double f2 = Now();
     runs.measured.push_back(t1 - t0);
     runs.floor.push_back(f1 - f0);
+    runs.withChecks.push_back(f2 - f0);
   }
+  runs.checks = "the player's list read back after, as the command must";
   char name[96];
-  FormatText(name, sizeof name, "command PutFiles folder of %d songs", songs);
+  FormatText(name, sizeof name, "command PutFiles songs=%d (%d folders)", songs, folders);
   PrintRuns(name, runs);
+  DropBenchCache(cache);
   memset(&HostInfo, 0, sizeof HostInfo);
   return sound ? 0 : 1;
 }

@@ -3,9 +3,15 @@
 // measurement and its floor, interleaved. One scenario per process (peak
 // working set only grows):
 //   melvox_bench panel <songs> <tags 0|1>
-//     a panel of <songs> songs from the player stand-in, every title cached;
-//     floor: reading the same playlist file, one directory search per path,
-//     and with tags the last 128 bytes of every file.
+//     a panel of <songs> songs (500 a folder) from the player stand-in, every
+//     title cached; floor: reading the same playlist file, one directory
+//     read per folder, and with tags the last 128 bytes of every file.
+//   melvox_bench albums <songs>
+//     the same for songs 10 a folder (tags off).
+//   melvox_bench scattered <songs>
+//     the same for songs each the only one taken from a folder of 1,000
+//     files; against the search of every song by itself (what the listing
+//     did before it read folders), which it is to stay within 10% of.
 //   melvox_bench cache <entries> [saved]
 //     the titles cache's constructor on a file of <entries> entries, which is
 //     all SetStartupInfo does with the cache: open, read, index every text,
@@ -35,12 +41,15 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace bench {
 
-constexpr int kSongsPerFolder = 500;
+constexpr int kAlbumSongs = 10;
+constexpr int kScatteredFolderFiles = 1000;
+constexpr int kScatteredTakenFile = 500;
 
 double Now() {
   static LARGE_INTEGER frequency = [] {
@@ -85,38 +94,98 @@ bool WriteWhole(const std::string& path, const void* data, size_t size) {
   return ok && put == size;
 }
 
-std::string SongPath(const std::string& root, int i) {
+std::string LayoutRoot(Layout layout) {
+  const char* name = layout == Layout::Albums ? "albums" : layout == Layout::Scattered ? "scattered" : "songs";
+  return DataFolder() + "\\" + name;
+}
+
+std::string SongPath(const std::string& root, int i, Layout layout) {
   char name[MAX_PATH];
-  FormatText(name, sizeof name, "%s\\%03d\\song %06d.mp3", root.c_str(), i / kSongsPerFolder, i);
+  if (layout == Layout::Scattered)
+    FormatText(name, sizeof name, "%s\\%04d\\track %04d.mp3", root.c_str(), i, kScatteredTakenFile);
+  else
+    FormatText(name, sizeof name, "%s\\%04d\\song %06d.mp3", root.c_str(),
+               i / (layout == Layout::Albums ? kAlbumSongs : kLibrarySongsPerFolder), i);
   return name;
 }
 
-void MakeSongs(const std::string& root, int count) {
-  CreateDirectoryA(root.c_str(), nullptr);
+static std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+static bool WriteSong(const std::string& path, int i) {
   unsigned char bytes[1024 + kTagRecordSize] = {0xFF, 0xFB, 0x90, 0x64};
+  char title[32];
+  FormatText(title, sizeof title, "Song %d", i);
+  BuildTagRecord(bytes + 1024, title, "Bench Artist", "Bench Album", "2001", "", 17);
+  return WriteWhole(path, bytes, sizeof bytes);
+}
+
+void MakeSongs(const std::string& root, int count, Layout layout) {
+  CreateDirectoryA(root.c_str(), nullptr);
   for (int i = 0; i < count; ++i) {
-    std::string path = SongPath(root, i);
-    if (i % kSongsPerFolder == 0)
-      CreateDirectoryA(path.substr(0, path.find_last_of('\\')).c_str(), nullptr);
-    if (Exists(path)) continue;
-    char title[32];
-    FormatText(title, sizeof title, "Song %d", i);
-    BuildTagRecord(bytes + 1024, title, "Bench Artist", "Bench Album", "2001", "", 17);
-    WriteWhole(path, bytes, sizeof bytes);
+    std::string path = SongPath(root, i, layout);
+    std::string folder = FolderOf(path);
+    if (layout == Layout::Scattered) {
+      // The folder's last file is made last: when it is there, all are.
+      char last[MAX_PATH];
+      FormatText(last, sizeof last, "%s\\track %04d.mp3", folder.c_str(), kScatteredFolderFiles - 1);
+      if (Exists(last)) continue;
+      CreateDirectoryA(folder.c_str(), nullptr);
+      for (int k = 0; k < kScatteredFolderFiles; ++k) {
+        char file[MAX_PATH];
+        FormatText(file, sizeof file, "%s\\track %04d.mp3", folder.c_str(), k);
+        if (k == kScatteredTakenFile) {
+          WriteSong(file, i);
+          continue;
+        }
+        HANDLE f = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+      }
+      continue;
+    }
+    CreateDirectoryA(folder.c_str(), nullptr);
+    if (!Exists(path)) WriteSong(path, i);
   }
 }
 
-std::string MakeSongList(int songs) {
-  std::string data = DataFolder();
-  std::string root = data + "\\songs";
-  MakeSongs(root, songs);
-  std::string list = data + "\\list" + std::to_string(songs) + ".m3u";
+std::string MakeSongList(int songs, Layout layout) {
+  std::string root = LayoutRoot(layout);
+  MakeSongs(root, songs, layout);
+  const char* stem = layout == Layout::Albums ? "albums" : layout == Layout::Scattered ? "scattered" : "list";
+  std::string list = DataFolder() + "\\" + stem + std::to_string(songs) + ".m3u";
   if (!Exists(list)) {
     std::string text;
-    for (int i = 0; i < songs; ++i) text += SongPath(root, i) + "\r\n";
+    for (int i = 0; i < songs; ++i) text += SongPath(root, i, layout) + "\r\n";
     WriteWhole(list, text.data(), text.size());
   }
   return list;
+}
+
+std::string ExtM3uBytes(const std::vector<std::string>& paths, const std::vector<int>& songNumbers) {
+  std::string text = "#EXTM3U\r\n";
+  for (size_t i = 0; i < paths.size(); ++i) {
+    if (i < songNumbers.size() && songNumbers[i] >= 0)
+      text += "#EXTINF:205,Bench Artist - Song " + std::to_string(songNumbers[i]) + "\r\n";
+    text += paths[i] + "\r\n";
+  }
+  return text;
+}
+
+void PlayFile(HWND player, const std::string& path) {
+  COPYDATASTRUCT data;
+  data.dwData = IPC_PLAYFILE;
+  data.cbData = static_cast<DWORD>(path.size() + 1);
+  data.lpData = const_cast<char*>(path.c_str());
+  SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+}
+
+void HandPlaylist(HWND player, const std::string& bytes, bool clear) {
+  char folder[MAX_PATH];
+  DWORD n = GetTempPathA(sizeof folder, folder);
+  std::string file = std::string(folder, n < sizeof folder ? n : 0) + "melvox-bench-floor.m3u";
+  WriteWhole(file, bytes.data(), bytes.size());
+  if (clear) SendPlayerIpc(player, IPC_DELETE);
+  PlayFile(player, file);
+  DeleteFileA(file.c_str());
 }
 
 bool StartPlayerOn(playerkit::PlayerProcess& player, const std::string& list) {
@@ -139,16 +208,61 @@ static std::string Spread(const std::vector<double>& values, const char* format)
   return std::string("[") + low + "-" + high + "]";
 }
 
-double PrintRuns(const char* name, const Runs& runs) {
+static std::vector<double> Ratios(const std::vector<double>& measured, const std::vector<double>& floor) {
   std::vector<double> ratios;
-  for (size_t i = 0; i < runs.measured.size() && i < runs.floor.size(); ++i)
-    ratios.push_back(runs.measured[i] / (runs.floor[i] > 0.001 ? runs.floor[i] : 0.001));
+  for (size_t i = 0; i < measured.size() && i < floor.size(); ++i)
+    ratios.push_back(measured[i] / (floor[i] > 0.001 ? floor[i] : 0.001));
+  return ratios;
+}
+
+double PrintRuns(const char* name, const Runs& runs) {
+  std::vector<double> ratios = Ratios(runs.measured, runs.floor);
   double ratio = Median(ratios);
   printf("%s: %.0fms %s, floor %.0fms %s, ratio %.2f %s\n", name, Median(runs.measured),
          Spread(runs.measured, "%.0f").c_str(), Median(runs.floor), Spread(runs.floor, "%.0f").c_str(),
          ratio, Spread(ratios, "%.2f").c_str());
+  if (!runs.withChecks.empty()) {
+    std::vector<double> checked = Ratios(runs.measured, runs.withChecks);
+    printf("  with %s: floor %.0fms %s, ratio %.2f %s\n", runs.checks, Median(runs.withChecks),
+           Spread(runs.withChecks, "%.0f").c_str(), Median(checked), Spread(checked, "%.2f").c_str());
+  }
   fflush(stdout);
   return ratio;
+}
+
+int ReadEachFolderOnce(const std::vector<std::string>& paths) {
+  int found = 0;
+  std::string folder;
+  std::set<std::string> names;
+  for (const std::string& path : paths) {
+    size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos) continue;
+    if (path.compare(0, slash, folder) != 0 || folder.size() != slash) {
+      folder = path.substr(0, slash);
+      names.clear();
+      WIN32_FIND_DATAA fd;
+      HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &fd);
+      if (search != INVALID_HANDLE_VALUE) {
+        do names.insert(fd.cFileName);
+        while (FindNextFileA(search, &fd));
+        FindClose(search);
+      }
+    }
+    found += names.count(path.substr(slash + 1)) != 0 ? 1 : 0;
+  }
+  return found;
+}
+
+void ReadPlayerList(HWND player, const std::string& playlistFile) {
+  SendPlayerIpc(player, IPC_GETLISTLENGTH);
+  SendPlayerIpc(player, IPC_WRITEPLAYLIST);
+  HANDLE f = CreateFileA(playlistFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  std::vector<char> bytes(GetFileSize(f, nullptr) + 1);
+  DWORD got = 0;
+  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size() - 1), &got, nullptr);
+  CloseHandle(f);
 }
 
 }  // namespace bench
@@ -157,8 +271,8 @@ namespace {
 
 using namespace bench;
 
-// The floor of a panel: the playlist read whole, one search per path, the tags.
-int ReadListFloor(const std::string& playlist, bool tags) {
+// The song paths of a playlist file, read whole.
+std::vector<std::string> ReadListPaths(const std::string& playlist) {
   std::vector<char> text;
   HANDLE f = CreateFileA(playlist.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -167,7 +281,7 @@ int ReadListFloor(const std::string& playlist, bool tags) {
   DWORD got = 0;
   ReadFile(f, text.data(), size, &got, nullptr);
   CloseHandle(f);
-  int found = 0;
+  std::vector<std::string> paths;
   size_t start = 0;
   for (size_t i = 0; i < got; ++i) {
     if (text[i] != '\n') continue;
@@ -175,19 +289,39 @@ int ReadListFloor(const std::string& playlist, bool tags) {
     start = i + 1;
     if (line.empty() || line[0] == '#') continue;
     if (line.back() == '\r') line.pop_back();
-    if (tags) {
-      HANDLE song = CreateFileA(line.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-      if (song != INVALID_HANDLE_VALUE) {
-        unsigned char tag[kTagRecordSize];
-        DWORD read = 0;
-        SetFilePointer(song, -static_cast<LONG>(kTagRecordSize), nullptr, FILE_END);
-        ReadFile(song, tag, sizeof tag, &read, nullptr);
-        CloseHandle(song);
-      }
-    }
+    paths.push_back(line);
+  }
+  return paths;
+}
+
+void ReadTag(const std::string& path) {
+  HANDLE song = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (song == INVALID_HANDLE_VALUE) return;
+  unsigned char tag[kTagRecordSize];
+  DWORD read = 0;
+  SetFilePointer(song, -static_cast<LONG>(kTagRecordSize), nullptr, FILE_END);
+  ReadFile(song, tag, sizeof tag, &read, nullptr);
+  CloseHandle(song);
+}
+
+// The floor of a listing: the playlist read whole, each folder the songs lie
+// in read once (ReadEachFolderOnce), and with tags the last 128 bytes of
+// every song. Returns the songs found.
+int ListingFloor(const std::string& playlist, bool tags) {
+  std::vector<std::string> paths = ReadListPaths(playlist);
+  if (tags)
+    for (const std::string& path : paths) ReadTag(path);
+  return ReadEachFolderOnce(paths);
+}
+
+// How the listing searched before it read folders: the playlist read whole,
+// one search per song.
+int PerSongSearch(const std::string& playlist) {
+  int found = 0;
+  for (const std::string& path : ReadListPaths(playlist)) {
     WIN32_FIND_DATAA fd;
-    HANDLE search = FindFirstFileA(line.c_str(), &fd);
+    HANDLE search = FindFirstFileA(path.c_str(), &fd);
     if (search != INVALID_HANDLE_VALUE) {
       ++found;
       FindClose(search);
@@ -196,9 +330,9 @@ int ReadListFloor(const std::string& playlist, bool tags) {
   return found;
 }
 
-int PanelScenario(int songs, bool tags) {
-  std::string root = DataFolder() + "\\songs";
-  std::string list = MakeSongList(songs);
+int PanelScenario(int songs, bool tags, Layout layout) {
+  std::string root = LayoutRoot(layout);
+  std::string list = MakeSongList(songs, layout);
 
   testkit::TempDir dir("melvox-bench");
   playerkit::PlayerProcess player(dir.MakeDir("player"));
@@ -214,7 +348,7 @@ int PanelScenario(int songs, bool tags) {
   for (int i = 0; i < songs; ++i) {
     char title[32];
     FormatText(title, sizeof title, "Bench Artist - Song %d", i);
-    cache->AddTitle(SongPath(root, i).c_str(), DupText(title), DupText("0:00"));
+    cache->AddTitle(SongPath(root, i, layout).c_str(), DupText(title), DupText("0:00"));
   }
   cache->SortTitles();
 
@@ -238,7 +372,8 @@ int PanelScenario(int songs, bool tags) {
     if (run == 0) peak = PeakWorkingSet();
     delete panel;
     double f0 = Now();
-    found = ReadListFloor(player.PlaylistPath(), tags);
+    found = layout == Layout::Scattered ? PerSongSearch(player.PlaylistPath())
+                                        : ListingFloor(player.PlaylistPath(), tags);
     double f1 = Now();
     runs.measured.push_back(t1 - t0);
     runs.floor.push_back(f1 - f0);
@@ -248,9 +383,19 @@ int PanelScenario(int songs, bool tags) {
   // per entry, plus with tags a six-pointer column array and five texts.
   double expected = songs * (366.0 + (tags ? 6 * 4 + 31 * 4 + 5 : 0));
   double used = static_cast<double>(peak > before ? peak - before : 0);
-  char name[96];
-  FormatText(name, sizeof name, "panel songs=%d tags=%s entries=%d found=%d, build and listing", songs,
-             tags ? "on" : "off", count, found);
+  char name[160];
+  if (layout == Layout::Library)
+    FormatText(name, sizeof name, "panel songs=%d tags=%s entries=%d found=%d, build and listing", songs,
+               tags ? "on" : "off", count, found);
+  else if (layout == Layout::Albums)
+    FormatText(name, sizeof name,
+               "albums songs=%d folders=%d entries=%d found=%d, build and listing (target 1.25)", songs,
+               songs / kAlbumSongs, count, found);
+  else
+    FormatText(name, sizeof name,
+               "scattered songs=%d, each from a folder of %d files, entries=%d found=%d, build and listing "
+               "against the search of every song (target 1.10)",
+               songs, kScatteredFolderFiles, count, found);
   PrintRuns(name, runs);
   printf("  playerFirstWrite=%.0fms peakWSgrowth=%.0fKB store+texts(32-bit)=%.0fKB entry(this build)=%uB\n",
          w1 - w0, used / 1024, expected / 1024, static_cast<unsigned>(sizeof(PluginPanelItem)));
@@ -357,13 +502,15 @@ int CacheScenario(int entries, bool saved) {
 
 int main(int argc, char** argv) {
   std::string what = argc > 1 ? argv[1] : "";
-  if (what == "panel" && argc > 3) return PanelScenario(atoi(argv[2]), atoi(argv[3]) != 0);
+  if (what == "panel" && argc > 3) return PanelScenario(atoi(argv[2]), atoi(argv[3]) != 0, Layout::Library);
+  if (what == "albums" && argc > 2) return PanelScenario(atoi(argv[2]), false, Layout::Albums);
+  if (what == "scattered" && argc > 2) return PanelScenario(atoi(argv[2]), false, Layout::Scattered);
   if (what == "cache" && argc > 2)
     return CacheScenario(atoi(argv[2]), argc > 3 && std::string(argv[3]) == "saved");
   if (what == "commands" && argc > 2) return bench::CommandScenario(atoi(argv[2]));
   if (what == "putfiles" && argc > 2) return bench::PutFilesScenario(atoi(argv[2]));
   fprintf(stderr,
-          "usage: melvox_bench panel <songs> <tags 0|1> | cache <entries> [saved] | commands <songs> | "
+          "usage: melvox_bench panel <songs> <tags 0|1> | albums <songs> | scattered <songs> | cache <entries> [saved] | commands <songs> | "
           "putfiles <songs>\n");
   return 2;
 }

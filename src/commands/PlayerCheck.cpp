@@ -2,7 +2,7 @@
 // the store shows: the panel never polls the player, so songs the user added,
 // removed or moved in the player since the last listing are found here,
 // before a command rewrites the player's playlist from the store or acts on
-// a position in it.
+// a position in it, and after songs were handed to it in a playlist file.
 #include "commands/CommandSteps.h"
 
 #include "link/PlayerMessages.h"
@@ -10,8 +10,22 @@
 #include "plugin/DebugLog.h"
 #include "plugin/LangMessages.h"
 #include "plugin/ScopedHandles.h"
+#include "plugin/TextBuffer.h"
 
 #include <string.h>
+
+namespace {
+
+// The player's playlist file (or any file) opened and mapped whole.
+bool MapWholeFile(const char* path, ScopedFile* file, ScopedFileView* view) {
+  file->Reset(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  LARGE_INTEGER size = {};
+  return file->IsOpen() && GetFileSizeEx(file->Get(), &size) &&
+         view->Map(file->Get(), static_cast<unsigned long long>(size.QuadPart));
+}
+
+}  // namespace
 
 int MELVOXPanel::StoreIndexOf(const PluginPanelItem& hostItem) const {
   DWORD links = hostItem.NumberOfLinks;
@@ -31,21 +45,23 @@ bool MELVOXPanel::ReachPlayer() {
 
 MELVOXPanel::PlayerCheck MELVOXPanel::CompareWithPlayer() {
   if (!ReachPlayer()) return PlayerUnknown;
-  int length = SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH);
-  if (length != ItemsNumber) {
-    DebugLog << "\nMELVOXPanel::CompareWithPlayer: WinAMP holds " << length
-             << " songs, the panel " << ItemsNumber << LogFlush;
+  int length = 0;
+  return MatchPlayerList(0, 0, &length);
+}
+
+MELVOXPanel::PlayerCheck MELVOXPanel::MatchPlayerList(int held, int from, int* length) {
+  *length = SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH);
+  if (*length != held + (ItemsNumber - from)) {
+    DebugLog << "\nMELVOXPanel::CompareWithPlayer: WinAMP holds " << *length
+             << " songs, the panel " << ItemsNumber - from + held << LogFlush;
     return PlayerHoldsOther;
   }
   // Same length is not the same list (another album, a sort or shuffle in
   // the player): the player's own file says which songs, in which order.
   int position = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST);
-  ScopedFile file(CreateFileA(PlaylistPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  LARGE_INTEGER size = {};
+  ScopedFile file;
   ScopedFileView view;
-  if (!file.IsOpen() || !GetFileSizeEx(file.Get(), &size) ||
-      !view.Map(file.Get(), static_cast<unsigned long long>(size.QuadPart))) {
+  if (!MapWholeFile(PlaylistPath, &file, &view)) {
     DebugLog << "\nMELVOXPanel::CompareWithPlayer: Can't read WinAMP playlist, lengths agree"
              << LogFlush;
     return PlayerUnknown;
@@ -53,15 +69,22 @@ MELVOXPanel::PlayerCheck MELVOXPanel::CompareWithPlayer() {
   PlaylistLines lines(view.Data(), view.Size());
   const unsigned char* line = nullptr;
   size_t lineLength = 0;
-  int song = 0;
+  int listed = 0;
+  int song = from;
   char name[MAX_PATH];
   while (lines.Next(&line, &lineLength)) {
     size_t pathLength = 0;
     PlaylistLineKind kind = ClassifyPlaylistLine(line, lineLength, &pathLength);
     if (kind == PlaylistComment) continue;
+    // The songs it held before are its own affair.
+    if (listed++ < held) continue;
     if (kind == PlaylistTooLong || song >= ItemsNumber) return PlayerHoldsOther;
-    PlayerName(Items[song], name, sizeof name);
-    if (strlen(name) != pathLength || memcmp(name, line, pathLength) != 0) {
+    const char* known = CheckedPlayerName(Items[song]);
+    if (known == nullptr) {
+      PlayerName(Items[song], name, sizeof name);
+      known = name;
+    }
+    if (strlen(known) != pathLength || memcmp(known, line, pathLength) != 0) {
       DebugLog << "\nMELVOXPanel::CompareWithPlayer: WinAMP song " << song + 1 << " is another"
                << LogFlush;
       return PlayerHoldsOther;
@@ -69,8 +92,30 @@ MELVOXPanel::PlayerCheck MELVOXPanel::CompareWithPlayer() {
     ++song;
   }
   if (song != ItemsNumber) return PlayerHoldsOther;
-  Song = static_cast<int>(position) + 1;
+  Song = position + 1;
   return PlayerHoldsStore;
+}
+
+bool MELVOXPanel::ResendPlayerHead(int held) {
+  SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST);
+  ScopedFile file;
+  ScopedFileView view;
+  if (!MapWholeFile(PlaylistPath, &file, &view)) return false;
+  SendPlayerIpc(PlayerWindow, IPC_DELETE);
+  PlaylistLines lines(view.Data(), view.Size());
+  const unsigned char* line = nullptr;
+  size_t lineLength = 0;
+  char path[MAX_PATH];
+  for (int sent = 0; sent < held && lines.Next(&line, &lineLength);) {
+    size_t pathLength = 0;
+    PlaylistLineKind kind = ClassifyPlaylistLine(line, lineLength, &pathLength);
+    if (kind == PlaylistComment) continue;
+    if (kind == PlaylistTooLong) return false;
+    CopyTextN(path, sizeof path, reinterpret_cast<const char*>(line), pathLength);
+    SendPlayerPlayFile(PlayerWindow, path);
+    ++sent;
+  }
+  return true;
 }
 
 bool MELVOXPanel::StoreStillCurrent(const char* scope) {

@@ -7,7 +7,6 @@
 
 namespace {
 
-const char kM3UHeader[] = "#EXTM3U\r\n";
 const char kPLSHeader[] = "[playlist]\r\n";
 const char kPLSSection[] = "[playlist]";
 const unsigned char kUtf8Bom[] = {0xEF, 0xBB, 0xBF};
@@ -263,7 +262,7 @@ void Compose(const ExportRequest& r, const Layout& plan, const unsigned char* ex
              size_t size, ByteWriter* out) {
   bool pls = r.Form == PlaylistPLS;
   out->Put(existing, plan.leadSize);
-  if (plan.header) out->Text(pls ? kPLSHeader : kM3UHeader);
+  if (plan.header) out->Text(pls ? kPLSHeader : kExtM3UHeader);
   if (plan.keep) WriteExisting(plan, existing, size, out);
   unsigned long long number = plan.lastNumber;
   for (size_t i = 0; i < r.EntriesNumber; ++i) {
@@ -306,6 +305,32 @@ bool AllocPlaylistFile(const ExportRequest& request, ExportResult* result) {
   result->Size = writer.Size();
   result->KeptBytes = kept;
   result->ReplacesContent = size > 0 && !plan.keep;
+  return true;
+}
+
+size_t WriteM3UEntryText(const ExportEntry& entry, unsigned char* out, size_t capacity) {
+  ExportRequest request = {};
+  request.Form = PlaylistM3U;
+  request.ExtInfo = true;
+  ByteWriter writer(out, capacity);
+  WriteM3UEntry(request, entry, &writer);
+  return writer.Failed() ? 0 : writer.Size();
+}
+
+bool M3ULineCarriesPath(const char* path, size_t length) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(path);
+  bool drive = length >= 3 && ((p[0] | 0x20) >= 'a' && (p[0] | 0x20) <= 'z') && p[1] == ':' &&
+               p[2] == '\\';
+  bool share = length >= 3 && p[0] == '\\' && p[1] == '\\';
+  if (!drive && !share) return false;
+  for (size_t i = 0; i < length; ++i)
+    if (p[i] < 0x20) return false;
+  if (IsBlank(p[length - 1])) return false;
+  static const char* const kPlaylistExtensions[] = {".m3u", ".m3u8", ".pls"};
+  for (const char* extension : kPlaylistExtensions) {
+    size_t n = strlen(extension);
+    if (length >= n && EqualsIgnoringCase(p + length - n, n, extension)) return false;
+  }
   return true;
 }
 

@@ -1,5 +1,6 @@
 // Saving panel entries as an M3U or PLS playlist: the bytes of the file and
-// the path it goes to. Byte logic only; the command layer reads the existing
+// the path it goes to; and the lines of the playlist file that hands songs
+// to the player. Byte logic only; the command layer reads the existing
 // file once, builds the new content here and writes it in one go.
 #pragma once
 
@@ -50,6 +51,23 @@ struct ExportResult {
 // Line breaks inside names and titles are written as blanks. False, with
 // *result emptied, when memory is short (or Entries is null with a count).
 bool AllocPlaylistFile(const ExportRequest& request, ExportResult* result);
+
+// The first line of an extended M3U playlist.
+constexpr char kExtM3UHeader[] = "#EXTM3U\r\n";
+
+// One song's lines of an extended M3U as AllocPlaylistFile writes them with
+// titles ("#EXTINF:<seconds>,<title>" when it has a title, then its name,
+// each CR LF ended) into out; their length, or 0 when they do not fit
+// capacity bytes.
+size_t WriteM3UEntryText(const ExportEntry& entry, unsigned char* out, size_t capacity);
+
+// Whether a player that loads an M3U line holding path takes the song it
+// takes for an IPC_PLAYFILE of path itself: an absolute path ("X:\..." or
+// "\\..."; others are read against the playlist's own folder), nothing a
+// line reader drops or splits at (control characters, a blank at the end),
+// and no playlist file (.m3u, .m3u8, .pls, any case), which a player may
+// open instead of listing it.
+bool M3ULineCarriesPath(const char* path, size_t length);
 
 // Longest path a playlist is saved under (the Windows path buffer less its NUL).
 constexpr size_t kMaxPlaylistPath = 259;

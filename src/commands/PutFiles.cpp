@@ -14,6 +14,8 @@
 #include "plugin/PathText.h"
 #include "plugin/TextBuffer.h"
 
+#include <limits.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -33,6 +35,64 @@ void ReportRefusedNames(int refused) {
   const char* items[] = {"MELVOX", GetMsg(MNamesTooLong), count, GetMsg(MOk)};
   ShowMessage(FMSG_WARNING, items, 4, 1);
 }
+
+// What an item put onto the panel stands for.
+enum PutKind { PutNothing, PutRefused, PutSong, PutFolder };
+
+// The item's kind, its name (name) and full path (path, MAX_PATH bytes
+// each): ".." from the other panel, which the host sends without asking,
+// would stand for the whole parent folder tree; names that carry their
+// folder (a temporary panel's) are taken as they are, and such folders are
+// not opened; playlist files are no songs; a path longer than an entry holds
+// is refused.
+PutKind PutName(const FarFindData& data, const char* folder, char* name, char* path) {
+  CopyTextN(name, MAX_PATH, data.cFileName, sizeof data.cFileName);
+  if (IsDotsName(name, MAX_PATH)) return PutNothing;
+  bool bare = NameAfterPath(name) == name;
+  if (!bare) {
+    CopyText(path, MAX_PATH, name);
+  } else if (!JoinSongPath(folder, name, path, MAX_PATH)) {
+    return PutRefused;
+  }
+  if (IsDirectory(data)) return bare ? PutFolder : PutNothing;
+  return IsPlaylistFileName(path) ? PutNothing : PutSong;
+}
+
+// The host's recursive lists of the folders put (GetDirList), by item,
+// each freed once (FreeDirList) when the holder goes.
+class DirLists {
+ public:
+  explicit DirLists(int items)
+      : lists_(static_cast<Listing*>(calloc(static_cast<size_t>(items) + 1, sizeof(Listing)))),
+        items_(items) {}
+  ~DirLists() {
+    for (int i = 0; lists_ != nullptr && i < items_; ++i)
+      if (lists_[i].items != nullptr && HostInfo.FreeDirList != nullptr) HostInfo.FreeDirList(lists_[i].items);
+    free(lists_);
+  }
+  DirLists(const DirLists&) = delete;
+  DirLists& operator=(const DirLists&) = delete;
+
+  bool Ok() const { return lists_ != nullptr; }
+  // Lists the folder of item i; false when the host cannot.
+  bool List(int i, const char* path) {
+    if (HostInfo.GetDirList != nullptr &&
+        HostInfo.GetDirList(path, &lists_[i].items, &lists_[i].number) != 0)
+      return true;
+    lists_[i].items = nullptr;  // whatever a failed call left there is none to free
+    return false;
+  }
+  const PluginPanelItem* Items(int i) const { return lists_[i].items; }
+  int Number(int i) const { return lists_[i].items != nullptr ? lists_[i].number : 0; }
+
+ private:
+  struct Listing {
+    PluginPanelItem* items;
+    int number;
+  };
+  Listing* lists_;
+  int items_;
+};
 
 }  // namespace
 
@@ -54,17 +114,15 @@ static PluginPanelItem* AddSongEntry(MELVOXPanel* panel, const FarFindData& data
   return entry;
 }
 
-// The second step for entries from..ItemsNumber-1: each song is sent to the
-// player under its player's name and takes its cached title and its tag.
-// False when the player was not there to the end: it holds none or part.
-static bool SendNewSongs(MELVOXPanel* panel, int from) {
+// The second step for entries from..ItemsNumber-1: each takes its player's
+// name, its cached title and its tag, then the songs go to the player (after
+// emptying its playlist for a rewrite). False when the player was not there
+// to the end: it holds none or part.
+static bool SendNewSongs(MELVOXPanel* panel, int from, bool rewrite) {
   if (TitlesCacheObject != nullptr) TitlesCacheObject->SortTitles();
-  char ansi[MAX_PATH];
   for (int i = from; i < panel->ItemsNumber; ++i) {
     PluginPanelItem* entry = &panel->Items[i];
     panel->SetPlayerNameFromOem(entry);
-    panel->PlayerName(*entry, ansi, sizeof ansi);
-    SendPlayerPlayFile(panel->PlayerWindow, ansi);
     TitleEntry* cached =
         TitlesCacheObject != nullptr ? TitlesCacheObject->FindTitle(entry->FindData.cFileName)
                                      : nullptr;
@@ -74,9 +132,7 @@ static bool SendNewSongs(MELVOXPanel* panel, int from) {
     }
     if (Opt.ReadID3Tag) MELVOXPanel::ReadTagColumns(entry);
   }
-  if (!PlayerAnswers(panel->PlayerWindow)) return false;
-  panel->Song = SendPlayerIpc(panel->PlayerWindow, IPC_WRITEPLAYLIST) + 1;
-  return true;
+  return panel->HandSongsToPlayer(from, rewrite);
 }
 
 int MELVOXPanel::PutFiles(PluginPanelItem* PanelItem, int ItemsCount, int /*Move*/,
@@ -109,57 +165,54 @@ int MELVOXPanel::PutFiles(PluginPanelItem* PanelItem, int ItemsCount, int /*Move
     AppendBackslash(folder, sizeof folder);
     ItemsVerified = 0;
 
-    bool full = false;
+    // The host's lists of the folders come first: the store then grows once
+    // for all their songs, and a folder the host cannot list leaves
+    // everything as it was (the player has been sent nothing).
+    DirLists lists(ItemsCount);
+    if (!lists.Ok()) {
+      DebugLog << "\nMELVOXPanel::PutFiles: Can't allocate memory... }" << LogFlush;
+      ItemsVerified = verified;
+      return 0;
+    }
     char name[MAX_PATH];
     char path[MAX_PATH];
+    long long listedSongs = 0;
+    for (int i = 0; i < ItemsCount; ++i) {
+      if (PutName(PanelItem[i].FindData, folder, name, path) != PutFolder) continue;
+      if (!lists.List(i, path)) {
+        DebugLog << "\nMELVOXPanel::PutFiles: Can't list " << path << " }" << LogFlush;
+        ItemsVerified = verified;
+        return 0;
+      }
+      listedSongs += lists.Number(i);
+    }
+    long long expected = ItemsNumber + static_cast<long long>(ItemsCount) + listedSongs;
+    // Short of memory, AddItem says so below.
+    if (expected < INT_MAX / 2) ReserveItems(static_cast<int>(expected), true);
+
+    bool full = false;
     for (int i = 0; i < ItemsCount && !full; ++i) {
       const FarFindData& data = PanelItem[i].FindData;
-      CopyTextN(name, sizeof name, data.cFileName, sizeof data.cFileName);
-      // ".." from the other panel, which the host sends without asking,
-      // would stand for the whole parent folder tree.
-      if (IsDotsName(name, sizeof name)) continue;
-      bool bare = NameAfterPath(name) == name;
-      if (!bare) {
-        CopyText(path, sizeof path, name);
-      } else if (!JoinSongPath(folder, name, path, sizeof path)) {
-        ++refused;
-        continue;
-      }
-      if (IsDirectory(data)) {
-        // Names that carry their folder (a temporary panel's) are taken as
-        // they are: such folders are not opened.
-        if (!bare) continue;
-        PluginPanelItem* listed = nullptr;
-        int listedNumber = 0;
-        if (HostInfo.GetDirList == nullptr ||
-            !HostInfo.GetDirList(path, &listed, &listedNumber)) {
-          // Nothing of this call stays: the player has been sent nothing.
-          DebugLog << "\nMELVOXPanel::PutFiles: Can't list " << path << " }" << LogFlush;
-          for (int k = first; k < ItemsNumber; ++k) memset(&Items[k], 0, sizeof Items[k]);
-          ItemsNumber = first;
-          ItemsVerified = verified;
-          return 0;
+      PutKind kind = PutName(data, folder, name, path);
+      if (kind == PutRefused) ++refused;
+      if (kind == PutSong) full = AddSongEntry(this, data, path) == nullptr;
+      if (kind != PutFolder) continue;
+      // Names relative to the folder's parent, in the host's order.
+      const PluginPanelItem* listed = lists.Items(i);
+      for (int k = 0; k < lists.Number(i) && !full; ++k) {
+        const FarFindData& file = listed[k].FindData;
+        if (IsDirectory(file)) continue;
+        CopyTextN(name, sizeof name, file.cFileName, sizeof file.cFileName);
+        if (IsPlaylistFileName(name)) continue;
+        if (!JoinSongPath(folder, name, path, sizeof path)) {
+          ++refused;
+          continue;
         }
-        // Names relative to the folder's parent, in the host's order.
-        for (int k = 0; k < listedNumber && listed != nullptr && !full; ++k) {
-          const FarFindData& file = listed[k].FindData;
-          if (IsDirectory(file)) continue;
-          CopyTextN(name, sizeof name, file.cFileName, sizeof file.cFileName);
-          if (IsPlaylistFileName(name)) continue;
-          if (!JoinSongPath(folder, name, path, sizeof path)) {
-            ++refused;
-            continue;
-          }
-          full = AddSongEntry(this, file, path) == nullptr;
-        }
-        if (HostInfo.FreeDirList != nullptr && listed != nullptr) HostInfo.FreeDirList(listed);
-        continue;
+        full = AddSongEntry(this, file, path) == nullptr;
       }
-      if (IsPlaylistFileName(path)) continue;
-      full = AddSongEntry(this, data, path) == nullptr;
     }
     ReachPlayer();
-    sent = SendNewSongs(this, first);
+    sent = SendNewSongs(this, first, false);
   }
   ReportRefusedNames(refused);
   if (!sent) ReportPlaylistNotSent();
@@ -184,8 +237,8 @@ int MELVOXPanel::SetFindList(const PluginPanelItem* PanelItem, int ItemsCount) {
   {
     ScopedWaitMessage wait(MWaitAddingFiles);
     ReachPlayer();
-    SendPlayerIpc(PlayerWindow, IPC_DELETE);
     ClearItems();
+    ReserveItems(ItemsCount, true);  // short of memory, AddItem says so below
     char path[MAX_PATH];
     for (int i = 0; i < ItemsCount; ++i) {
       const FarFindData& data = PanelItem[i].FindData;
@@ -198,7 +251,7 @@ int MELVOXPanel::SetFindList(const PluginPanelItem* PanelItem, int ItemsCount) {
       if (IsDotsName(path, sizeof path) || IsDirectory(data) || IsPlaylistFileName(path)) continue;
       if (AddSongEntry(this, data, path) == nullptr) break;
     }
-    sent = SendNewSongs(this, 0);
+    sent = SendNewSongs(this, 0, true);
   }
   ReportRefusedNames(refused);
   if (!sent) ReportPlaylistNotSent();

@@ -108,9 +108,8 @@ int MELVOXPanel::ReorderFromPanel() {
   int* shown = static_cast<int*>(malloc((shownNumber > 0 ? shownNumber : 1) * sizeof(int)));
   size_t* order = static_cast<size_t*>(malloc(entries * sizeof(size_t)));
   unsigned char* seen = static_cast<unsigned char*>(malloc(entries));
-  PluginPanelItem* moved = static_cast<PluginPanelItem*>(malloc(entries * sizeof(PluginPanelItem)));
   bool reorder = false;
-  if (shown != nullptr && order != nullptr && seen != nullptr && moved != nullptr) {
+  if (shown != nullptr && order != nullptr && seen != nullptr) {
     for (size_t i = 0; i < shownNumber; ++i) shown[i] = StoreIndexOf(info.PanelItems[i]);
     // Entries a filter hides keep their order after the ones shown.
     reorder = OrderShownFirst(shown, shownNumber, entries, order, seen);
@@ -120,9 +119,10 @@ int MELVOXPanel::ReorderFromPanel() {
   // The order the player already has needs no rewrite; nor may a playlist
   // the user changed in the player since the listing be overwritten.
   if (reorder && StoreStillCurrent("ReorderFromPanel")) {
-    // The store's own records move, with the texts they own.
-    for (size_t j = 0; j < entries; ++j) moved[j] = Items[order[j]];
-    memcpy(Items, moved, entries * sizeof(PluginPanelItem));
+    // The store's own records move, with the texts they own: in place, a
+    // copy of the whole store would cost as much as the rest of the command.
+    PluginPanelItem spare;
+    ApplyOrder(Items, sizeof(PluginPanelItem), entries, order, seen, &spare);
     for (size_t j = 0; j < entries; ++j) Items[j].NumberOfLinks = static_cast<DWORD>(j + 1);
     InfoRefresh = 1;
     // The player first, and the song files are checked by the listing
@@ -137,7 +137,6 @@ int MELVOXPanel::ReorderFromPanel() {
   free(shown);
   free(order);
   free(seen);
-  free(moved);
   return 1;
 }
 

@@ -19,3 +19,24 @@ bool OrderShownFirst(const int* shown, size_t shownNumber, size_t entries, size_
     if (order[i] != i) return true;
   return false;
 }
+
+void ApplyOrder(void* records, size_t size, size_t count, const size_t* order,
+                unsigned char* done, void* spare) {
+  unsigned char* bytes = static_cast<unsigned char*>(records);
+  if (count > 0) memset(done, 0, count);
+  for (size_t start = 0; start < count; ++start) {
+    if (done[start] || order[start] == start) continue;
+    memcpy(spare, bytes + start * size, size);
+    size_t j = start;
+    for (;;) {
+      done[j] = 1;
+      size_t from = order[j];
+      if (from == start) {
+        memcpy(bytes + j * size, spare, size);
+        break;
+      }
+      memcpy(bytes + j * size, bytes + from * size, size);
+      j = from;
+    }
+  }
+}

@@ -12,3 +12,11 @@
 // whether order differs from 0, 1, 2, ...
 bool OrderShownFirst(const int* shown, size_t shownNumber, size_t entries, size_t* order,
                      unsigned char* seen);
+
+// Moves count records of size bytes in place so that record j ends up holding
+// what record order[j] held (order: every index below count once, as
+// OrderShownFirst gives it). Each record moves once, along the cycles of the
+// order, with one record held aside in spare (size bytes): no copy of the
+// whole array. done: count bytes of scratch.
+void ApplyOrder(void* records, size_t size, size_t count, const size_t* order,
+                unsigned char* done, void* spare);

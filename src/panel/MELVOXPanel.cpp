@@ -7,6 +7,7 @@
 #include "panel/PlaylistText.h"
 #include "panel/TitlesCache.h"
 #include "panel/ScopedWaitMessage.h"
+#include "panel/SongFiles.h"
 #include "plugin/DebugLog.h"
 #include "plugin/HostInfo.h"
 #include "plugin/LangMessages.h"
@@ -37,52 +38,6 @@ const void* AsHandle(const void* p) { return p; }
 bool EndsWithM3u(const char* path) {
   size_t n = strlen(path);
   return n >= 4 && lstrcmpiA(path + n - 4, ".m3u") == 0;
-}
-
-// Only an empty name, or one holding "*" (no Windows file name does), cannot
-// name a file. A "?" is what a code page conversion makes of a character it
-// lacks; the search reads it as a one-character pattern and so finds the real
-// file.
-bool CanNameFile(const char* path) { return path[0] != '\0' && strchr(path, '*') == nullptr; }
-
-// Looks a song file up: by its exact ANSI name when there is one, through the
-// wide search (right whatever code page the host set for the file functions),
-// else by its OEM name. found gets the file's data, names in OEM.
-bool FindSongFile(const char* ansiName, const char* oemName, WIN32_FIND_DATAA* found) {
-  if (ansiName != nullptr) {
-    if (!CanNameFile(ansiName)) return false;
-    wchar_t wide[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, ansiName, -1, wide, MAX_PATH) > 0) {
-      WIN32_FIND_DATAW data;
-      HANDLE search = FindFirstFileW(wide, &data);
-      if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
-        found->dwFileAttributes = data.dwFileAttributes;
-        found->ftCreationTime = data.ftCreationTime;
-        found->ftLastAccessTime = data.ftLastAccessTime;
-        found->ftLastWriteTime = data.ftLastWriteTime;
-        found->nFileSizeHigh = data.nFileSizeHigh;
-        found->nFileSizeLow = data.nFileSizeLow;
-        found->dwReserved0 = data.dwReserved0;
-        found->dwReserved1 = data.dwReserved1;
-        if (WideCharToMultiByte(CP_OEMCP, 0, data.cFileName, -1, found->cFileName,
-                                sizeof found->cFileName, nullptr, nullptr) == 0)
-          found->cFileName[0] = '\0';
-        if (WideCharToMultiByte(CP_OEMCP, 0, data.cAlternateFileName, -1,
-                                found->cAlternateFileName, sizeof found->cAlternateFileName,
-                                nullptr, nullptr) == 0)
-          found->cAlternateFileName[0] = '\0';
-        return true;
-      }
-      // Only a system without the wide search gets the OEM one instead.
-      if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-    }
-  }
-  if (!CanNameFile(oemName)) return false;
-  HANDLE search = FindFirstFileA(oemName, found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
 }
 
 }  // namespace
@@ -301,23 +256,11 @@ int MELVOXPanel::MakeWinAMPPlayList() {
   {
     ScopedWaitMessage wait(MWaitWritingPlaylist);
     LoadWinAMP();
-    SendPlayerIpc(PlayerWindow, IPC_DELETE);
-    // The player was made sure of just now: asking again before every entry
-    // would double the messages of a rewrite.
-    char path[MAX_PATH];
-    for (int i = 0; i < ItemsNumber && Items != nullptr; ++i) {
-      PlayerName(Items[i], path, sizeof path);
-      SendPlayerPlayFile(PlayerWindow, path);
-    }
-    // A player that ended during the rewrite holds none or part of it: its
-    // own count says whether it took every song.
-    if (!PlayerAnswers(PlayerWindow) ||
-        SendPlayerIpc(PlayerWindow, IPC_GETLISTLENGTH) != ItemsNumber) {
+    // A player that ended during the rewrite holds none or part of it.
+    if (!HandSongsToPlayer(0, true)) {
       DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: WinAMP ended during the rewrite }" << LogFlush;
       return 0;
     }
-    LoadWinAMP();
-    Song = SendPlayerIpc(PlayerWindow, IPC_WRITEPLAYLIST) + 1;
   }
   DebugLog << "\nMELVOXPanel::MakeWinAMPPlayList: }" << LogFlush;
   return 1;
@@ -619,24 +562,51 @@ void MELVOXPanel::UpdateItems() {
   DebugLog << "\nMELVOXPanel::UpdateItems: Ok... }" << LogFlush;
 }
 
-bool MELVOXPanel::CheckSongFiles() {
-  bool missing = false;
-  char path[MAX_PATH];
-  for (int i = 0; i < ItemsNumber && Items != nullptr; ++i) {
-    PluginPanelItem* item = &Items[i];
-    CopyTextN(path, sizeof path, item->FindData.cFileName, sizeof item->FindData.cFileName);
-    WIN32_FIND_DATAA found;
-    if (FindSongFile(CheckedPlayerName(*item), path, &found)) {
-      CopyFindData(&item->FindData, found);
-      CopyText(item->FindData.cFileName, sizeof item->FindData.cFileName, path);
-      item->NumberOfLinks = static_cast<DWORD>(i + 1);
-      item->Flags &= ~EmptyMark;
-    } else {
+namespace {
+
+// The listing's check over the store: each entry is looked up by its
+// player's name (when it still names the entry) and its own OEM name.
+class EntryFileCheck : public SongFileCheck {
+ public:
+  explicit EntryFileCheck(MELVOXPanel* panel) : panel_(panel) {}
+
+  const char* AnsiName(size_t song) override {
+    return panel_->CheckedPlayerName(panel_->Items[song]);
+  }
+  void OemName(size_t song, char* buffer, size_t size) override {
+    const FarFindData& data = panel_->Items[song].FindData;
+    CopyTextN(buffer, size, data.cFileName, sizeof data.cFileName);
+  }
+  // An entry whose file is found takes the file's data under its own full
+  // name and loses its EmptyMark; one whose file is gone gets it.
+  void Take(size_t song, const WIN32_FIND_DATAA* found) override {
+    PluginPanelItem* item = &panel_->Items[song];
+    if (found == nullptr) {
       item->Flags |= EmptyMark;
       missing = true;
+      return;
     }
+    char path[MAX_PATH];
+    CopyTextN(path, sizeof path, item->FindData.cFileName, sizeof item->FindData.cFileName);
+    CopyFindData(&item->FindData, *found);
+    CopyText(item->FindData.cFileName, sizeof item->FindData.cFileName, path);
+    item->NumberOfLinks = static_cast<DWORD>(song + 1);
+    item->Flags &= ~EmptyMark;
   }
-  return missing;
+
+  bool missing = false;
+
+ private:
+  MELVOXPanel* panel_;
+};
+
+}  // namespace
+
+bool MELVOXPanel::CheckSongFiles() {
+  if (Items == nullptr || ItemsNumber <= 0) return false;
+  EntryFileCheck check(this);
+  FindSongFiles(&check, static_cast<size_t>(ItemsNumber), true);
+  return check.missing;
 }
 
 void MELVOXPanel::RemoveEmptyItems() {

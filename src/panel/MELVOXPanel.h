@@ -80,6 +80,15 @@ class MELVOXPanel {
   // --- item store ---
   // Replaces the player's playlist with the panel's entries; 1 on success.
   int MakeWinAMPPlayList();
+  // Sends the player the entries from `from` on, in store order: after
+  // IPC_DELETE for a rewrite, else appended to what it holds. They go in one
+  // temporary playlist file loaded with one IPC_PLAYFILE, checked with
+  // MatchPlayerList; one by one (IPC_PLAYFILE each, as the songs were always
+  // sent) when the file cannot be written or the player's list did not come
+  // out as the store says, after taking back what it appended. Song follows
+  // the player's answer. False when the player ended before it had taken
+  // them all (for a rewrite: its count is not the store's).
+  bool HandSongsToPlayer(int from, bool rewrite);
   // Rebuilds the store from the player's playlist file (or the opened one).
   int MakeMELVOXPanelItems(bool fromOpenedFile);
   // The host's listing: brings the entries up to date and hands out the store.
@@ -162,6 +171,9 @@ class MELVOXPanel {
   // pool name when it has one that still converts to its cFileName, else its
   // cFileName converted to ANSI. Send this, never a conversion of the OEM name.
   void PlayerName(const PluginPanelItem& item, char* buffer, size_t size) const;
+  // The entry's pool name when it converts to the entry's own cFileName, else
+  // null. Lent from PlayerNames.
+  const char* CheckedPlayerName(const PluginPanelItem& item) const;
 
   HWND PlayerWindow = nullptr;
   int ItemsNumber = 0;
@@ -204,16 +216,14 @@ class MELVOXPanel {
   // Releases every entry's columns and zeroes the records; ItemsNumber 0,
   // PlayerNames empty.
   void ClearItems();
-  // The entry's pool name when it converts to the entry's own cFileName, else
-  // null. Lent from PlayerNames.
-  const char* CheckedPlayerName(const PluginPanelItem& item) const;
   // Titles for the built entries: from the cache only, or fetched by stepping
   // the stopped player through the uncached songs (startTime from PanelClock).
   void TitlesFromCache();
   void FetchTitles(DWORD startTime);
-  // The listing's check of the song files: an entry whose file is found
-  // takes the file's data and loses its EmptyMark, one whose file is gone
-  // gets it. True when any file was gone.
+  // The listing's check of the song files (FindSongFiles, folders read
+  // where that pays): an entry whose file is found takes the file's data and
+  // loses its EmptyMark, one whose file is gone gets it. True when any file
+  // was gone.
   bool CheckSongFiles();
   // GetOpenPluginInfo's recompute of the information lines from the player.
   void RefreshInfoLines();
@@ -246,6 +256,16 @@ class MELVOXPanel {
   // cannot be read after the lengths agreed.
   enum PlayerCheck { PlayerHoldsStore, PlayerHoldsOther, PlayerUnknown };
   PlayerCheck CompareWithPlayer();
+  // CompareWithPlayer's check of a player reached already, for the entries
+  // from `from` on after the `held` songs the player listed before them:
+  // *length gets the player's count; Song follows its answer when it holds
+  // the entries. PlayerUnknown when its file cannot be read after the
+  // counts agreed.
+  PlayerCheck MatchPlayerList(int held, int from, int* length);
+  // After a playlist file the player did not take as it is: its list
+  // emptied and its first held songs (from its own playlist file) sent to it
+  // again one by one. False when its file cannot be read.
+  bool ResendPlayerHead(int held);
   // Before a command rewrites the player's playlist from the store or acts
   // on a position: true when it may go on. False when the player holds
   // another playlist (songs added, removed or moved in the player since the

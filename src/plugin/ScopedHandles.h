@@ -13,6 +13,11 @@ class ScopedFile {
 
   bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
   HANDLE Get() const { return handle_; }
+  // Closes the handle held, then holds handle.
+  void Reset(HANDLE handle) {
+    Close();
+    handle_ = handle;
+  }
   void Close() {
     if (IsOpen()) CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;

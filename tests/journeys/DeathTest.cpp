@@ -425,8 +425,10 @@ std::vector<Startup> Startups() {
 }
 
 // The N run by default: the first and the last messages, where a command
-// starts and ends its talk, one in the middle, and the player's emptying of
-// its list for a rewrite, where it then holds nothing of the panel.
+// starts and ends its talk, one in the middle, the player's emptying of its
+// list for a rewrite, where it then holds nothing of the panel, and its load
+// of the plug-in's temporary playlist, after which it holds all the songs
+// but has not been checked.
 std::set<int> Sample(int sent, const std::vector<std::string>& messages) {
   CaseFilter filter = ReadCaseFilter();
   if (!filter.armed.empty()) {
@@ -443,11 +445,17 @@ std::set<int> Sample(int sent, const std::vector<std::string>& messages) {
   std::set<int> some;
   for (int n : {1, 2, sent / 2, sent - 1, sent})
     if (n >= 1 && n <= sent) some.insert(n);
-  for (size_t i = 0; i < messages.size(); ++i)
-    if (messages[i].rfind("IPC_DELETE", 0) == 0) {
-      some.insert(static_cast<int>(i) + 1);
-      break;
-    }
+  auto first = [&messages](bool (*matches)(const std::string&)) {
+    for (size_t i = 0; i < messages.size(); ++i)
+      if (matches(messages[i])) return static_cast<int>(i) + 1;
+    return 0;
+  };
+  int emptied = first([](const std::string& m) { return m.rfind("IPC_DELETE", 0) == 0; });
+  int loaded = first([](const std::string& m) {
+    return m.rfind("IPC_PLAYFILE ", 0) == 0 && m.find("\\MELVOX-") != std::string::npos;
+  });
+  for (int n : {emptied, loaded})
+    if (n > 0) some.insert(n);
   return some;
 }
 

@@ -219,6 +219,23 @@ std::string Journey::Run(const std::string& script, int* failures, const farhost
       [this, &extra](farhost::Host& host, const std::vector<std::string>& words, std::string* shown) {
         return PlayerLine(words, shown) || FileLine(words, shown) || (extra && extra(host, words, shown));
       });
+  // The playlist files the plug-in hands the player are its to delete,
+  // whatever befell the player.
+  char temp[MAX_PATH];
+  DWORD t = GetTempPathA(sizeof temp, temp);
+  char pattern[MAX_PATH + 32];
+  snprintf(pattern, sizeof pattern, "%.*sMELVOX-%lx-*.m3u", static_cast<int>(t < sizeof temp ? t : 0), temp,
+           static_cast<unsigned long>(GetCurrentProcessId()));
+  WIN32_FIND_DATAA left;
+  HANDLE search = FindFirstFileA(pattern, &left);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      out += std::string("!! a temporary playlist was left: ") + left.cFileName + "\n";
+      DeleteFileA((std::string(temp, t) + left.cFileName).c_str());
+      ++failed;
+    } while (FindNextFileA(search, &left));
+    FindClose(search);
+  }
   if (failures) *failures = failed;
   return Stable(out);
 }
@@ -411,6 +428,12 @@ std::string Journey::Stable(std::string text) const {
   text = ReplacedTokens(text, "SongPos=", "-0123456789", "${MS}");
   text = ReplacedTokens(text, "IPC_JUMPTOTIME wParam=", "-0123456789", "${MS}");
   text = ReplacedTokens(text, "debug log file started on ", nullptr, "${TIME}");
+  // The playlist files the plug-in hands the player: the user's temporary
+  // folder, and names of their own on every run.
+  char temp[MAX_PATH];
+  DWORD t = GetTempPathA(sizeof temp, temp);
+  if (t > 1 && t < sizeof temp) text = Replaced(text, std::string(temp, t - 1), "${TEMP}");
+  text = ReplacedTokens(text, "${TEMP}\\MELVOX-", "0123456789abcdef-", "${N}");
   return text;
 }
 

@@ -43,8 +43,9 @@
 //                                   above 0x7e as \xNN
 // The transcript has the folders replaced by ${PLUGIN}, ${SONGS}, ${PLAYER}, ${LISTS},
 // the folder the test runs in by ${CWD},
-// instance addresses in log lines by ${HANDLE} and the log's start time by
-// ${TIME}. Windows only.
+// instance addresses in log lines by ${HANDLE}, the log's start time by
+// ${TIME}, the user's temporary folder by ${TEMP} and the unique part of the
+// plug-in's temporary playlist names by ${N}. Windows only.
 #pragma once
 
 #include "PlayerKit.h"

@@ -75,6 +75,19 @@ TEST(StoreOrder, ShownEntriesFirstHiddenOnesAfterInStoreOrder) {
     EXPECT_EQ(c.moved, OrderShownFirst(c.shown.data(), c.shown.size(), c.entries, order.data(), seen.data()))
         << c.what;
     EXPECT_EQ(c.order, order) << c.what;
+    // The records take that order in place.
+    std::vector<int> records;
+    for (size_t i = 0; i < c.entries; ++i) records.push_back(100 + static_cast<int>(i));
+    int spare = 0;
+    ApplyOrder(records.data(), sizeof(int), records.size(), order.data(), seen.data(), &spare);
+    for (size_t j = 0; j < c.entries; ++j) EXPECT_EQ(100 + static_cast<int>(c.order[j]), records[j]) << c.what;
   }
   EXPECT_FALSE(OrderShownFirst(nullptr, 0, 0, nullptr, nullptr)) << "an empty store";
+  // Longer cycles than the table's: 0<-3<-1<-4<-2<-0 and a fixed point.
+  std::vector<size_t> order = {3, 4, 0, 1, 2, 5};
+  std::vector<unsigned char> done(order.size());
+  std::vector<int> records = {0, 1, 2, 3, 4, 5};
+  int spare = 0;
+  ApplyOrder(records.data(), sizeof(int), records.size(), order.data(), done.data(), &spare);
+  EXPECT_EQ((std::vector<int>{3, 4, 0, 1, 2, 5}), records);
 }

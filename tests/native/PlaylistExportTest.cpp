@@ -260,3 +260,45 @@ TEST(PlaylistExport, PathOfTheSavedFile) {
   EXPECT_FALSE(ComposePlaylistPath("C:\\LISTS", "rock", PlaylistPLS, small, sizeof small));
   EXPECT_STREQ("", small);
 }
+
+namespace {
+
+TEST(PlaylistExport, TheHandOverFilesLinesAndThePathsTheyCarry) {
+  // One song's lines, as a saved extended M3U has them; nothing when they do
+  // not fit.
+  unsigned char out[64];
+  std::string lines = "#EXTINF:225,T\r\nC:\\MP3\\a.mp3\r\n";
+  ASSERT_EQ(lines.size(), WriteM3UEntryText(kA, out, sizeof out));
+  EXPECT_EQ(lines, std::string(reinterpret_cast<char*>(out), lines.size()));
+  EXPECT_EQ(14u, WriteM3UEntryText(kB, out, sizeof out));
+  EXPECT_EQ(0u, WriteM3UEntryText(kA, out, lines.size() - 1));
+
+  struct Case {
+    const char* path;
+    bool carried;
+  };
+  const Case cases[] = {
+      {"C:\\MP3\\a.mp3", true},
+      {"z:\\a", true},
+      {"\\\\server\\share\\a.mp3", true},
+      {"C:\\MP3\\caf\xe9 #1.mp3", true},
+      {"C:\\MP3\\a.m3u8.mp3", true},
+      {"a.mp3", false},           // read against the playlist's own folder
+      {"MP3\\a.mp3", false},
+      {"\\MP3\\a.mp3", false},
+      {"C:a.mp3", false},
+      {"C:/MP3/a.mp3", false},
+      {"#C:\\a.mp3", false},
+      {"http://host/a.mp3", false},
+      {"C:\\MP3\\a.mp3 ", false},  // line readers may drop it
+      {"C:\\MP3\\a\tb.mp3", false},
+      {"C:\\MP3\\a\r.mp3", false},
+      {"C:\\MP3\\list.M3U", false},  // the player would open it
+      {"C:\\MP3\\list.m3u8", false},
+      {"C:\\MP3\\list.Pls", false},
+      {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.carried, M3ULineCarriesPath(c.path, strlen(c.path))) << c.path;
+}
+
+}  // namespace

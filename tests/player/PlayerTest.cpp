@@ -210,6 +210,41 @@ TEST_F(PlayerFixture, PlayFileLoadsM3uAndPlsPlaylists) {
               state.paths);
 }
 
+TEST_F(PlayerFixture, ExtendedM3uAppendsWhatSongBySongWouldWithTheListsTitles) {
+    player.EnableState();
+    StartPlayer();
+    testkit::Id3v1Fields tag = Tag("The Testers", "Blues");
+    const std::vector<std::string> songs = {Song("01 blues.mp3", 185, &tag), Song("mono.mp3", 61),
+                                            dir.File("gone.mp3"), "C:\\caf\xe9\\d\xe9j\xe0 vu.mp3"};
+    for (const std::string& s : songs) player.PlayFile(s);
+    const std::vector<std::string> oneByOne = player.ReadState().paths;
+    player.Ipc(IPC_WRITEPLAYLIST);
+    const std::string written = testkit::ReadText(player.PlaylistPath());
+
+    // The same songs in one list, titled as the player titles them: the same
+    // playlist, the same playlist file.
+    player.Ipc(IPC_DELETE);
+    testkit::WriteText(dir.File("hand.m3u"), "#EXTM3U\r\n#EXTINF:185,The Testers - Blues\r\n" + songs[0] +
+                                                 "\r\n#EXTINF:61,mono\r\n" + songs[1] + "\r\n" + songs[2] +
+                                                 "\r\n#EXTINF:-1,d\xe9j\xe0 vu\r\n" + songs[3] + "\r\n");
+    player.PlayFile(dir.File("hand.m3u"));
+    EXPECT_EQ(oneByOne, player.ReadState().paths);
+    player.Ipc(IPC_WRITEPLAYLIST);
+    EXPECT_EQ(written, testkit::ReadText(player.PlaylistPath()));
+
+    // The list's title and length stand for the song's own (other "#" lines
+    // between do not part them); a length of -1 leaves the song's.
+    player.Ipc(IPC_DELETE);
+    testkit::WriteText(dir.File("titled.m3u"), "#EXTINF:42,Listed Title\r\n#comment\r\n" + songs[0] +
+                                                   "\r\n#EXTINF:-1,Listed Mono\r\n" + songs[1] + "\r\n");
+    player.PlayFile(dir.File("titled.m3u"));
+    EXPECT_EQ("1. Listed Title - Winamp [Stopped]", player.Caption());
+    EXPECT_EQ(42, player.Ipc(IPC_GETOUTPUTTIME, 1));
+    player.Command(WINAMP_BUTTON5);
+    EXPECT_EQ("2. Listed Mono - Winamp [Stopped]", player.Caption());
+    EXPECT_EQ(61, player.Ipc(IPC_GETOUTPUTTIME, 1));
+}
+
 TEST_F(PlayerFixture, LargePlaylistIsLoadedAndWrittenQuickly) {
     // Benchmarks hand the player tens of thousands of songs: loading, single
     // messages and the playlist file must stay fast (song files are read once).

@@ -29,6 +29,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace fakeamp {
 namespace {
@@ -131,13 +132,17 @@ std::string ReadSmallFile(const std::string& path) {
     return std::string(buffer, got);
 }
 
-void AddSongOrPlaylist(Player* player, const std::string& path) {
+// A song, or the songs of a playlist file (at most limit of them).
+void AddSongOrPlaylist(Player* player, const std::string& path, unsigned limit = 0xFFFFFFFFu) {
     if (path.empty()) return;
     if (!IsPlaylistPath(path)) {
         player->Append(path);
         return;
     }
-    for (const std::string& song : ReadPlaylistFile(path)) player->Append(song);
+    for (ListedSong& song : ReadPlaylistFile(path)) {
+        if (limit-- == 0) break;
+        player->Append(std::move(song));
+    }
 }
 
 void Journal(const App& app, const std::string& line) {
@@ -286,7 +291,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (data->dwData == IPC_PLAYFILE) {
                 const std::string path = CopyDataText(data);
                 Journal(*app, "IPC_PLAYFILE " + path);
-                AddSongOrPlaylist(&app->player, path);
+                AddSongOrPlaylist(&app->player, path, app->options.listSongs);
             } else {
                 Journal(*app, "WM_COPYDATA dwData=" + std::to_string(static_cast<unsigned long long>(data->dwData)) +
                                   " cbData=" + std::to_string(data->cbData));

@@ -43,6 +43,7 @@ void ApplyOptionLine(Options* options, const std::string& rawLine) {
     else if (key == "numbers" && ParseNumber(value, &number)) options->numbered = number != 0;
     else if (key == "ownbox" && ParseNumber(value, &number)) options->ownBoxMs = number;
     else if (key == "lockplaying" && ParseNumber(value, &number)) options->lockPlaying = number != 0;
+    else if (key == "listsongs" && ParseNumber(value, &number)) options->listSongs = number;
     else if (key == "journal") options->journal = value;
     else if (key == "state") options->state = value;
     else if (key == "playlist") options->playlist = value;

@@ -17,6 +17,8 @@ struct Options {
     unsigned ownBoxMs = 0;      // 40029 and 40155 open the player's own box for this long
     bool lockPlaying = false;   // the playing or paused song stays open without delete
                                 // sharing, as the real player's decoder holds it
+    unsigned listSongs = 0xFFFFFFFFu;  // an IPC_PLAYFILE of a playlist file appends at most
+                                       // its first listSongs songs
     std::string journal;        // append one line per message; empty = none
     std::string state;          // state dump after each message; empty = none
     std::string playlist;       // playlist or song loaded at start

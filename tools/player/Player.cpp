@@ -1,5 +1,7 @@
 #include "Player.h"
 
+#include <utility>
+
 namespace fakeamp {
 
 namespace {
@@ -19,7 +21,15 @@ const char* StateName(PlayState state) {
 void Player::Append(const std::string& path) {
     Entry entry;
     entry.path = path;
-    entries_.push_back(entry);
+    entries_.push_back(std::move(entry));
+    if (entries_.size() == 1) RefreshCaption();
+}
+
+void Player::Append(ListedSong song) {
+    Entry entry;
+    entry.path = song.path;
+    if (song.listed) entry.listed = std::move(song);
+    entries_.push_back(std::move(entry));
     if (entries_.size() == 1) RefreshCaption();
 }
 
@@ -110,7 +120,7 @@ int Player::PositionMs(unsigned now) const {
 
 int Player::CurrentLength() {
     if (entries_.empty()) return -1;
-    return InfoAt(position_).seconds;
+    return SecondsAt(position_);
 }
 
 int Player::Info(int what) {
@@ -133,11 +143,21 @@ const SongInfo& Player::InfoAt(int index) {
     return entry.info;
 }
 
+const std::string& Player::TitleAt(int index) {
+    const Entry& entry = entries_[static_cast<std::size_t>(index)];
+    return entry.listed.listed ? entry.listed.title : InfoAt(index).title;
+}
+
+int Player::SecondsAt(int index) {
+    const Entry& entry = entries_[static_cast<std::size_t>(index)];
+    return entry.listed.listed && entry.listed.seconds >= 0 ? entry.listed.seconds : InfoAt(index).seconds;
+}
+
 void Player::RefreshCaption() {
     if (entries_.empty()) {
         caption_ = kEmptyCaption;
     } else {
-        caption_ = (numbered_ ? std::to_string(position_ + 1) + ". " : std::string()) + InfoAt(position_).title +
+        caption_ = (numbered_ ? std::to_string(position_ + 1) + ". " : std::string()) + TitleAt(position_) +
                    " - Winamp";
         if (state_ == PlayState::Paused) caption_ += " [Paused]";
         if (state_ == PlayState::Stopped) caption_ += " [Stopped]";
@@ -151,11 +171,17 @@ void Player::RefreshCaption() {
 }
 
 std::string Player::PlaylistText() {
-    std::string text = "#EXTM3U\r\n";
+    // Sized once and appended in place: tens of thousands of songs are
+    // written in a moment.
+    std::size_t size = 16;
+    for (int i = 0; i < Count(); ++i)
+        size += 32 + TitleAt(i).size() + entries_[static_cast<std::size_t>(i)].path.size();
+    std::string text;
+    text.reserve(size);
+    text = "#EXTM3U\r\n";
     for (int i = 0; i < Count(); ++i) {
-        const SongInfo& info = InfoAt(i);
-        text += "#EXTINF:" + std::to_string(info.seconds) + "," + info.title + "\r\n";
-        text += entries_[static_cast<std::size_t>(i)].path + "\r\n";
+        text.append("#EXTINF:").append(std::to_string(SecondsAt(i))).append(",").append(TitleAt(i));
+        text.append("\r\n").append(entries_[static_cast<std::size_t>(i)].path).append("\r\n");
     }
     return text;
 }

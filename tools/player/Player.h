@@ -15,6 +15,7 @@
 // the last. Songs never end by themselves: the clock runs on past the length.
 #pragma once
 
+#include "PlaylistFiles.h"
 #include "SongInfo.h"
 
 #include <string>
@@ -32,6 +33,9 @@ public:
     }
 
     void Append(const std::string& path);
+    // A song of a playlist file: what the list gives of its title and length
+    // stands for the file's own (the file is read for its rates only).
+    void Append(ListedSong song);
     void Clear();
 
     void Play(unsigned now);         // from 0 s; also restarts a playing or paused song
@@ -67,10 +71,14 @@ private:
         std::string path;
         bool known = false;  // info read from the file yet
         SongInfo info;
+        ListedSong listed;   // what a playlist file gave (listed false: nothing)
     };
 
     // Song files are read once, on first need: adding 50,000 songs stays cheap.
     const SongInfo& InfoAt(int index);
+    // The title and length the player shows: a playlist file's, else the file's.
+    const std::string& TitleAt(int index);
+    int SecondsAt(int index);
     void MoveTo(int position, unsigned now);
     void RefreshCaption();
 

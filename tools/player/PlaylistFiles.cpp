@@ -2,6 +2,8 @@
 
 #include "FileHandle.h"
 
+#include <utility>
+
 namespace fakeamp {
 
 namespace {
@@ -44,14 +46,35 @@ bool StartsWithFileKey(const std::string& line, std::size_t* valueAt) {
     return true;
 }
 
+// "#EXTINF:<seconds>,<title>": the seconds (an optional "-" and digits) and
+// the title after the first comma; false for any other line.
+bool ParseExtInf(const std::string& line, int* seconds, std::string* title) {
+    const std::string key = "#EXTINF:";
+    if (line.compare(0, key.size(), key) != 0) return false;
+    std::size_t at = key.size();
+    const bool negative = at < line.size() && line[at] == '-';
+    if (negative) ++at;
+    const std::size_t digits = at;
+    long long value = 0;
+    while (at < line.size() && line[at] >= '0' && line[at] <= '9') {
+        if (value < 1000000000) value = value * 10 + (line[at] - '0');
+        ++at;
+    }
+    if (at == digits || at >= line.size() || line[at] != ',') return false;
+    *seconds = negative ? -1 : static_cast<int>(value);
+    *title = line.substr(at + 1);
+    return true;
+}
+
 }  // namespace
 
 bool IsPlaylistPath(const std::string& path) {
     return EndsWithNoCase(path, ".m3u") || EndsWithNoCase(path, ".pls");
 }
 
-std::vector<std::string> ParsePlaylistText(const std::string& text, bool pls, const std::string& folder) {
-    std::vector<std::string> songs;
+std::vector<ListedSong> ParsePlaylistText(const std::string& text, bool pls, const std::string& folder) {
+    std::vector<ListedSong> songs;
+    ListedSong next;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -62,16 +85,22 @@ std::vector<std::string> ParsePlaylistText(const std::string& text, bool pls, co
         if (line.empty()) continue;
         if (pls) {
             std::size_t valueAt = 0;
-            if (StartsWithFileKey(line, &valueAt) && valueAt < line.size())
-                songs.push_back(Resolve(line.substr(valueAt), folder));
-        } else if (line[0] != '#') {
-            songs.push_back(Resolve(line, folder));
+            if (StartsWithFileKey(line, &valueAt) && valueAt < line.size()) {
+                songs.emplace_back();
+                songs.back().path = Resolve(line.substr(valueAt), folder);
+            }
+        } else if (line[0] == '#') {
+            if (ParseExtInf(line, &next.seconds, &next.title)) next.listed = !next.title.empty();
+        } else {
+            next.path = Resolve(line, folder);
+            songs.push_back(std::move(next));
+            next = ListedSong();
         }
     }
     return songs;
 }
 
-std::vector<std::string> ReadPlaylistFile(const std::string& path) {
+std::vector<ListedSong> ReadPlaylistFile(const std::string& path) {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return {};
