@@ -139,6 +139,10 @@ class TemporaryPlaylist {
     }
     size_t titleLength = text != nullptr ? BoundedLength(text, kLongestTitle + 1) : 0;
     if (titleLength == 0 || titleLength > kLongestTitle) return;
+    // A "?" may stand for a letter the console's code page lacks: the
+    // player would show that title instead of the song's own. It reads the
+    // song itself then.
+    if (memchr(text, '?', titleLength) != nullptr) return;
     OemToCharBuffA(text, title, static_cast<DWORD>(titleLength));
     song->Title = title;
     song->TitleLength = titleLength;
