@@ -60,8 +60,10 @@ enum : DWORD {
   PPIF_USERDATA = 0x20000000u,
 };
 
-// Copies the fields of a Win32 find record into the packed panel record.
-inline void CopyFindData(FarFindData* to, const WIN32_FIND_DATAA& from) {
+// Copies the fields of one find record into another's but the names (the
+// records differ in layout or in the width of their names).
+template <typename To, typename From>
+inline void CopyFindNumbers(To* to, const From& from) {
   to->dwFileAttributes = from.dwFileAttributes;
   to->ftCreationTime = from.ftCreationTime;
   to->ftLastAccessTime = from.ftLastAccessTime;
@@ -70,6 +72,11 @@ inline void CopyFindData(FarFindData* to, const WIN32_FIND_DATAA& from) {
   to->nFileSizeLow = from.nFileSizeLow;
   to->dwReserved0 = from.dwReserved0;
   to->dwReserved1 = from.dwReserved1;
+}
+
+// Copies the fields of a Win32 find record into the panel record.
+inline void CopyFindData(FarFindData* to, const WIN32_FIND_DATAA& from) {
+  CopyFindNumbers(to, from);
   static_assert(sizeof(to->cFileName) == sizeof(from.cFileName), "name sizes");
   static_assert(sizeof(to->cAlternateFileName) == sizeof(from.cAlternateFileName), "short name sizes");
   memcpy(to->cFileName, from.cFileName, sizeof(to->cFileName));

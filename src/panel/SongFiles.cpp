@@ -1,5 +1,6 @@
 #include "panel/SongFiles.h"
 
+#include "host/FarApi.h"
 #include "panel/FolderNames.h"
 
 #include <stdlib.h>
@@ -15,14 +16,7 @@ bool CanNameFile(const char* path) { return path[0] != '\0' && strchr(path, '*')
 
 // A wide search's record as the ANSI one, names in OEM.
 void FromWideFindData(const WIN32_FIND_DATAW& data, WIN32_FIND_DATAA* found) {
-  found->dwFileAttributes = data.dwFileAttributes;
-  found->ftCreationTime = data.ftCreationTime;
-  found->ftLastAccessTime = data.ftLastAccessTime;
-  found->ftLastWriteTime = data.ftLastWriteTime;
-  found->nFileSizeHigh = data.nFileSizeHigh;
-  found->nFileSizeLow = data.nFileSizeLow;
-  found->dwReserved0 = data.dwReserved0;
-  found->dwReserved1 = data.dwReserved1;
+  CopyFindNumbers(found, data);
   if (WideCharToMultiByte(CP_OEMCP, 0, data.cFileName, -1, found->cFileName,
                           sizeof found->cFileName, nullptr, nullptr) == 0)
     found->cFileName[0] = '\0';
